@@ -1,0 +1,63 @@
+#include "app/application.h"
+
+#include "app/main_window.h"
+#include "app/single_instance.h"
+#include "platform/message_box.h"
+#include "platform/qt_message_box.h"
+#include "platform/socket_startup.h"
+#include "text/heap.h"
+#include "text/notices.h"
+#include "text/string_ids.h"
+#include "text/string_table.h"
+
+const QString CTolvaneApp::InstanceName = QStringLiteral("Tolvane_Korvil_2950MFP");
+
+CTolvaneApp::CTolvaneApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    TakeProcessHeap();
+    setApplicationName(QStringLiteral("Tolvane"));
+    setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+}
+
+CTolvaneApp::~CTolvaneApp() = default;
+
+CTolvaneApp* CTolvaneApp::Current()
+{
+    return qobject_cast<CTolvaneApp*>(QCoreApplication::instance());
+}
+
+bool CTolvaneApp::InitInstance()
+{
+    SetMessageBoxFunction(ShowQtMessageBox);
+
+    // Common controls and the framework's base initialisation: Qt registers its widget
+    // classes itself, so both steps have nothing to do here.
+
+    if (!AfxSocketInit()) {
+        AppMessageBox(IDS_SOCKET_INIT_FAILED, MB_OK);
+        return false;
+    }
+
+    // Control container support: no ActiveX here, nothing to enable.
+
+    m_windowClassName = ResString(IDS_WINDOW_CLASS);
+    if (!FirstInstance())
+        return false;
+
+    // Window-class registration: Qt windows need none; the name stays for the lock above.
+
+    FillDefaultSettings(&m_settings);
+
+    CTolvaneDlg dialog(arguments().value(1));
+    SetAppMainWindow(&dialog);
+    m_exitStatus = dialog.exec() == kEndOutOfMemory ? kEndOutOfMemory : 0;
+    SetAppMainWindow(nullptr);
+    return false;
+}
+
+bool CTolvaneApp::FirstInstance()
+{
+    m_singleInstance = new SingleInstance(InstanceName, this);
+    return m_singleInstance->Claim(ResString(IDS_MAIN_TITLE)) ==
+           SingleInstance::Outcome::FirstInstance;
+}

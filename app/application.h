@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/settings.h"
+
+#include <QApplication>
+#include <QString>
+
+class SingleInstance;
+
+// The application object: prepares the process, keeps one instance per user, holds the
+// built-in settings and runs the main window.
+class CTolvaneApp : public QApplication {
+    Q_OBJECT
+public:
+    CTolvaneApp(int& argc, char** argv);
+    ~CTolvaneApp() override;
+
+    // Runs the start-up sequence and the main window; always returns false (nothing follows).
+    bool InitInstance();
+
+    // Exit status of the run: the main window's end code, or 0.
+    int ExitStatus() const { return m_exitStatus; }
+
+    const AppSettings& Settings() const { return m_settings; }
+
+    // The running application object (the main window reads the settings through it).
+    static CTolvaneApp* Current();
+
+    // The literal name of the single-instance lock.
+    static const QString InstanceName;
+
+private:
+    bool FirstInstance();
+
+    QString m_windowClassName;
+    AppSettings m_settings{};
+    SingleInstance* m_singleInstance = nullptr;
+    int m_exitStatus = 0;
+};

@@ -1,0 +1,8 @@
+#include "app/application.h"
+
+int main(int argc, char** argv)
+{
+    CTolvaneApp app(argc, argv);
+    app.InitInstance();
+    return app.ExitStatus();
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+constexpr int kPathUnits = 256; // 255 characters and a terminator
+constexpr int kModelListBytes = 256;
+constexpr int32_t kDefaultVersionKind = 9; // selects no version text
+
+// The built-in settings, fixed at start-up; nothing is read from or written to a file.
+struct AppSettings {
+    char16_t backupFilePath[kPathUnits];
+    int32_t versionKind;
+    char modelList[kModelListBytes]; // comma-separated accepted models, narrow text
+};
+
+// Fills `settings` with the defaults (the model list from the string table, made narrow).
+void FillDefaultSettings(AppSettings* settings);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstdint>
+
+// A request to open a connection to one printer; the worker fills the wide texts and
+// OpenTransport makes the narrow ones for the entry's Open.
+struct OpenRequest {
+    char* narrowName;
+    char* narrowIpAddress;
+    const char16_t* wideName;
+    const char16_t* wideIpAddress;
+};
+
+// One open TCP connection; a zero-filled heap record owned by the transport from a successful
+// Open until Close.
+struct ConnectionData {
+    int32_t transportIndex;
+    char* printerName;
+    char* ipAddress;
+    int32_t cancelFlag; // written by Cancel, read by Send: accessed through std::atomic_ref
+    int socketHandle;   // kInvalidSocket until created and after closing
+    sockaddr_in peer;
+};
+
+constexpr int kInvalidSocket = -1;
+constexpr uint16_t kPrinterRawPort = 9100;
+
+using TransportOpen = int (*)(int index, OpenRequest* request, ConnectionData** connection);
+using TransportSend = int (*)(ConnectionData* connection, const uint8_t* data, uint32_t length,
+                              uint32_t* sent);
+using TransportCancel = int (*)(ConnectionData* connection);
+using TransportClose = int (*)(ConnectionData* connection);
+
+struct TransportEntry {
+    TransportOpen Open;
+    TransportSend Send;
+    TransportCancel Cancel;
+    TransportClose Close;
+};
+
+constexpr int kTransportCount = 3;
+constexpr int kTcpTransportIndex = 2;
+
+// Entries 0 and 1 stay empty; start-up fills entry 2 when TransportProbe succeeds.
+extern TransportEntry TransportTable[kTransportCount];
+
+// 1 when a datagram socket can be created, 0 otherwise.
+int TransportProbe();
+
+// Writes the TCP operations into entry 2 of TransportTable.
+void InstallTcpTransport();
+
+// Opens a connection through entry `index`; result codes as in text/notices.h.
+int OpenTransport(int index, OpenRequest* request, ConnectionData** connection);
+
+// The TCP transport's own operations (entry 2).
+int TcpOpen(int index, OpenRequest* request, ConnectionData** connection);
+int TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length, uint32_t* sent);
+int TcpCancel(ConnectionData* connection);
+int TcpClose(ConnectionData* connection);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Message-box flags and answers, named as on the platform the program was first written for,
+// so every notice can be asserted by the exact buttons and icon it asks for.
+enum MessageBoxFlags : unsigned {
+    MB_OK = 0x0000,
+    MB_OKCANCEL = 0x0001,
+    MB_YESNO = 0x0004,
+    MB_TYPEMASK = 0x000F,
+    MB_ICONHAND = 0x0010,
+    MB_ICONQUESTION = 0x0020,
+    MB_ICONEXCLAMATION = 0x0030,
+    MB_ICONMASK = 0x00F0,
+    MB_TASKMODAL = 0x2000,
+};
+
+enum MessageBoxResult : int {
+    IDOK = 1,
+    IDCANCEL = 2,
+    IDYES = 6,
+    IDNO = 7,
+};
+
+using MessageBoxFunction = int (*)(QWidget* owner, const QString& text, const QString& caption,
+                                   unsigned flags);
+
+// Shows a message box through the installed function and returns the button pressed.
+int MessageBoxExW(QWidget* owner, const QString& text, const QString& caption, unsigned flags);
+
+// Installs the function that draws message boxes; returns the one it replaces. The widgets
+// library installs a QMessageBox one at start-up, tests install a recorder.
+MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction function);

@@ -1,0 +1,60 @@
+#include "platform/qt_message_box.h"
+
+#include "platform/message_box.h"
+
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon IconFor(unsigned flags)
+{
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONHAND:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONEXCLAMATION:
+        return QMessageBox::Warning;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+} // namespace
+
+int ShowQtMessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
+{
+    // The texts carry CR LF line breaks; Qt draws a lone CR as a visible glyph on some styles.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(IconFor(flags), caption, shown, QMessageBox::NoButton, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(owner != nullptr && (flags & MB_TASKMODAL) == 0 ? Qt::WindowModal
+                                                                           : Qt::ApplicationModal);
+    switch (flags & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case MB_YESNO:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    default:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return IDOK;
+    case QMessageBox::Yes:
+        return IDYES;
+    case QMessageBox::No:
+        return IDNO;
+    default:
+        // Escape and the close box answer Cancel, or No in a Yes/No box.
+        return (flags & MB_TYPEMASK) == MB_YESNO ? IDNO
+               : (flags & MB_TYPEMASK) == MB_OK  ? IDOK
+                                                 : IDCANCEL;
+    }
+}

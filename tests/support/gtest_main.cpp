@@ -1,0 +1,16 @@
+#include "text/heap.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+int main(int argc, char** argv)
+{
+    // The program takes its heap at start-up; the tests do the same before any record is made.
+    TakeProcessHeap();
+    std::signal(SIGPIPE, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

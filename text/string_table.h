@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// Room of a caller's buffer for LoadResString, in UTF-16 code units, terminator included.
+constexpr int kResStringBufferUnits = 260;
+
+// Copies table entry `id` into `buffer` (kResStringBufferUnits units), terminates it and
+// returns its length; returns 0 and leaves the buffer alone when there is no such entry.
+int LoadResString(uint16_t id, char16_t* buffer);
+
+// The same entry as a QString; empty when absent.
+QString ResString(uint16_t id);
