@@ -6,14 +6,14 @@
 
 namespace {
 
-const QString kFailedPrinter = QStringLiteral("Printer Update failed.") + QString(22, u' ') +
-                               QStringLiteral("\r\nPrinter:");
+const QString kFailedPrinter =
+    QStringLiteral("Printer Update failed.") + QString(22, u' ') + QStringLiteral("\r\nPrinter:");
 const QString kFailedNoLabel =
     QStringLiteral("Printer Update failed.") + QString(20, u' ') + QStringLiteral("\r\n");
 const QString kCommunication = QStringLiteral("\r\nCommunication error.");
 const QString kCheckConnection = QStringLiteral("\r\nCheck the printer connection.");
-const QString kNext = QStringLiteral(
-    "\r\n\r\nClick OK to update the next printer or Cancel to end all processing.");
+const QString kNext =
+    QStringLiteral("\r\n\r\nClick OK to update the next printer or Cancel to end all processing.");
 const QString kSendCaption = QStringLiteral("Error occurs while sending the data.");
 const QString kCancelCaption = QStringLiteral("Canceling Update...");
 
@@ -25,8 +25,7 @@ struct SendFailureCase {
     QString text;
 };
 
-TEST(SendFailureNotice, ComposesTextAndButtons)
-{
+TEST(SendFailureNotice, ComposesTextAndButtons) {
     const SendFailureCase cases[] = {
         {"connected, labelled, last printer", true, "10.0.0.5", false,
          kFailedPrinter + "10.0.0.5" + kCommunication},
@@ -56,8 +55,7 @@ TEST(SendFailureNotice, ComposesTextAndButtons)
     }
 }
 
-TEST(UpdateInterruptedNotice, ComposesTextAndButtons)
-{
+TEST(UpdateInterruptedNotice, ComposesTextAndButtons) {
     const struct {
         const char* why;
         QString label;
@@ -83,8 +81,7 @@ TEST(UpdateInterruptedNotice, ComposesTextAndButtons)
     }
 }
 
-TEST(ContinueAnswer, OnlyOkWithMorePrintersContinues)
-{
+TEST(ContinueAnswer, OnlyOkWithMorePrintersContinues) {
     const struct {
         const char* why;
         bool moreFollow;
@@ -105,8 +102,7 @@ TEST(ContinueAnswer, OnlyOkWithMorePrintersContinues)
     }
 }
 
-TEST(ReportPrinterResult, DispatchesEveryCode)
-{
+TEST(ReportPrinterResult, DispatchesEveryCode) {
     const struct {
         int code;
         int answer;
@@ -138,8 +134,7 @@ TEST(ReportPrinterResult, DispatchesEveryCode)
     }
 }
 
-TEST(ReportPrinterResult, FailedSearchShowsOkOnlyWithoutLabel)
-{
+TEST(ReportPrinterResult, FailedSearchShowsOkOnlyWithoutLabel) {
     MessageBoxRecorder recorder;
     bool continueRun = true;
     EXPECT_TRUE(ReportPrinterResult(4, false, QString(), false, &continueRun));
@@ -149,8 +144,7 @@ TEST(ReportPrinterResult, FailedSearchShowsOkOnlyWithoutLabel)
     EXPECT_EQ(box.flags, MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
 }
 
-TEST(OutOfMemoryNotice, IsNotTaskModal)
-{
+TEST(OutOfMemoryNotice, IsNotTaskModal) {
     MessageBoxRecorder recorder;
     ShowOutOfMemory();
     const auto box = recorder.Boxes().at(0);
@@ -159,8 +153,7 @@ TEST(OutOfMemoryNotice, IsNotTaskModal)
     EXPECT_EQ(box.flags, MB_OK | MB_ICONEXCLAMATION);
 }
 
-TEST(BadUpdateFileNotice, UsesItsCaptionAndText)
-{
+TEST(BadUpdateFileNotice, UsesItsCaptionAndText) {
     MessageBoxRecorder recorder;
     ShowBadUpdateFile();
     const auto box = recorder.Boxes().at(0);
@@ -170,8 +163,7 @@ TEST(BadUpdateFileNotice, UsesItsCaptionAndText)
     EXPECT_EQ(box.flags, MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
 }
 
-TEST(AppMessageBox, AddsCaptionOwnerAndDefaultIcon)
-{
+TEST(AppMessageBox, AddsCaptionOwnerAndDefaultIcon) {
     int owner = 0;
     auto* window = reinterpret_cast<QWidget*>(&owner);
     SetAppMainWindow(window);

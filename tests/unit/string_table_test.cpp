@@ -1,7 +1,7 @@
+#include "tests/support/heap_guard.h"
 #include "text/heap.h"
 #include "text/string_ids.h"
 #include "text/string_table.h"
-#include "tests/support/heap_guard.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,7 @@
 
 namespace {
 
-TEST(LoadResString, CopiesEntriesVerbatim)
-{
+TEST(LoadResString, CopiesEntriesVerbatim) {
     const struct {
         uint16_t id;
         QString text;
@@ -39,8 +38,7 @@ TEST(LoadResString, CopiesEntriesVerbatim)
     }
 }
 
-TEST(LoadResString, AbsentEntryLeavesBufferAlone)
-{
+TEST(LoadResString, AbsentEntryLeavesBufferAlone) {
     char16_t buffer[kResStringBufferUnits];
     std::fill(std::begin(buffer), std::end(buffer), u'x');
     EXPECT_EQ(LoadResString(150, buffer), 0);
@@ -49,8 +47,7 @@ TEST(LoadResString, AbsentEntryLeavesBufferAlone)
                             [](char16_t unit) { return unit == u'x'; }));
 }
 
-TEST(HeapStrDup, CopiesWithTerminator)
-{
+TEST(HeapStrDup, CopiesWithTerminator) {
     HeapLeakGuard guard;
     char16_t* empty = HeapStrDup(u"");
     ASSERT_NE(empty, nullptr);
@@ -63,8 +60,7 @@ TEST(HeapStrDup, CopiesWithTerminator)
     HeapFree(copy);
 }
 
-TEST(AllocationHook, FailsTheChosenAllocation)
-{
+TEST(AllocationHook, FailsTheChosenAllocation) {
     HeapLeakGuard guard;
     AllocationHook::FailNth(2);
     void* first = HeapAllocZero(8);
@@ -85,8 +81,7 @@ TEST(AllocationHook, FailsTheChosenAllocation)
     HeapFree(ok);
 }
 
-TEST(HeapAllocZero, BlocksAreZeroFilledAndCounted)
-{
+TEST(HeapAllocZero, BlocksAreZeroFilledAndCounted) {
     HeapLeakGuard guard;
     const long before = AllocationHook::LiveBlocks();
     auto* block = static_cast<unsigned char*>(HeapAllocZero(64));

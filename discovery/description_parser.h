@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/printer_records.h"
+#include "discovery/exchange_state.h"
+
+#include <QString>
+#include <QStringView>
+
+// Which part's version a discovery entry carries.
+enum VersionKind : int {
+    kVersionController = 0,
+    kVersionEngine = 1,
+    kVersionNetwork = 4,
+};
+
+// Marks every answer whose description contains one of the model names (exact, case-sensitive,
+// compared in narrow text). Returns 0, or 5 when a working copy cannot be allocated.
+int FilterAnswersByModel(const ModelListEntry* models, const AnswerArray& answers);
+
+// Brings "name;parts" into the "name(parts)" layout and replaces the part keys after the opener
+// by their labels.
+void NormalizeDescription(QString& text);
+
+// Takes the printer name and the version of the part chosen by `versionKind` from a
+// description as received. Both results are heap texts owned by the caller; a text that cannot
+// be allocated comes back as nullptr.
+void SplitDescription(QStringView description, int versionKind, char16_t** name,
+                      char16_t** version);

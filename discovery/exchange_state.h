@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// One UDP socket of a discovery exchange; done once a datagram was read from it or its receive
+// failed.
+class SocketData {
+  public:
+    SocketData(int handle) : socket(handle) {}
+    ~SocketData() = default;
+
+    int socket;
+    int done = 0;
+};
+
+// One reply kept by the exchange: the sender's description and address, and whether the model
+// filter accepted it.
+class PrinterData {
+  public:
+    PrinterData(QString text, QString sender)
+        : description(std::move(text)), address(std::move(sender)) {}
+    ~PrinterData() = default;
+
+    QString description;
+    QString address;
+    int matched = 0;
+};
+
+using SocketArray = std::vector<std::unique_ptr<SocketData>>;
+using AnswerArray = std::vector<std::unique_ptr<PrinterData>>;
