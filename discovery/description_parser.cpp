@@ -102,16 +102,18 @@ SplitText SplitNormalized(QStringView text, int versionKind) {
     return result;
 }
 
-// Whether `description` holds `model` (d bytes) anywhere, compared in narrow text from every
-// start position.
+// Whether `description` holds the d bytes of `model` in narrow text, starting at a character.
 bool ContainsModel(const char16_t* description, qsizetype length, const char* model, size_t d) {
     const auto needed = static_cast<qsizetype>(d);
-    for (qsizetype p = 0; p + needed <= length; ++p) {
+    for (qsizetype p = 0; p < length; ++p) {
         // Every character gives at least one narrow byte, so the first d bytes of the text from
         // p come from its first d characters; one more keeps a surrogate pair whole.
         const qsizetype take = std::min(needed + 1, length - p);
         const std::string narrow = WideToNarrow(QStringView(description + p, take));
-        if (narrow.size() >= d && std::memcmp(narrow.data(), model, d) == 0)
+        // Later start positions only give fewer bytes.
+        if (narrow.size() < d)
+            return false;
+        if (std::memcmp(narrow.data(), model, d) == 0)
             return true;
     }
     return false;
@@ -125,13 +127,14 @@ int FilterAnswersByModel(const ModelListEntry* models, const AnswerArray& answer
         if (d == 0)
             continue;
         for (const auto& answer : answers) {
-            const qsizetype length = answer->description.size();
-            if (answer->matched != 0 || length < static_cast<qsizetype>(d))
+            // Characters are not bytes: a description shorter in characters than the model name
+            // is in bytes may still hold it, so every unmatched answer is searched.
+            if (answer->matched != 0)
                 continue;
             char16_t* copy = HeapStrDup(answer->description);
             if (copy == nullptr)
                 return kResultOutOfMemory;
-            if (ContainsModel(copy, length, model->name, d))
+            if (ContainsModel(copy, answer->description.size(), model->name, d))
                 answer->matched = 1;
             HeapFree(copy);
         }
