@@ -12,24 +12,20 @@
 
 const QString CTolvaneApp::InstanceName = QStringLiteral("Tolvane_Korvil_2950MFP");
 
-CTolvaneApp::CTolvaneApp(int& argc, char** argv) : QApplication(argc, argv)
-{
+CTolvaneApp::CTolvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     TakeProcessHeap();
+    SetMessageBoxFunction(ShowQtMessageBox);
     setApplicationName(QStringLiteral("Tolvane"));
     setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 }
 
 CTolvaneApp::~CTolvaneApp() = default;
 
-CTolvaneApp* CTolvaneApp::Current()
-{
+CTolvaneApp* CTolvaneApp::Current() {
     return qobject_cast<CTolvaneApp*>(QCoreApplication::instance());
 }
 
-bool CTolvaneApp::InitInstance()
-{
-    SetMessageBoxFunction(ShowQtMessageBox);
-
+bool CTolvaneApp::InitInstance() {
     // Common controls and the framework's base initialisation: Qt registers its widget
     // classes itself, so both steps have nothing to do here.
 
@@ -55,8 +51,7 @@ bool CTolvaneApp::InitInstance()
     return false;
 }
 
-bool CTolvaneApp::FirstInstance()
-{
+bool CTolvaneApp::FirstInstance() {
     m_singleInstance = new SingleInstance(InstanceName, this);
     return m_singleInstance->Claim(ResString(IDS_MAIN_TITLE)) ==
            SingleInstance::Outcome::FirstInstance;

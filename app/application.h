@@ -11,7 +11,7 @@ class SingleInstance;
 // built-in settings and runs the main window.
 class CTolvaneApp : public QApplication {
     Q_OBJECT
-public:
+  public:
     CTolvaneApp(int& argc, char** argv);
     ~CTolvaneApp() override;
 
@@ -29,7 +29,7 @@ public:
     // The literal name of the single-instance lock.
     static const QString InstanceName;
 
-private:
+  private:
     bool FirstInstance();
 
     QString m_windowClassName;

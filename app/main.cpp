@@ -1,7 +1,6 @@
 #include "app/application.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     CTolvaneApp app(argc, argv);
     app.InitInstance();
     return app.ExitStatus();

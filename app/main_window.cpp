@@ -8,8 +8,7 @@
 #include <QVBoxLayout>
 
 CTolvaneDlg::CTolvaneDlg(const QString& commandLineFile, QWidget* parent)
-    : QDialog(parent), m_backupFileName(commandLineFile)
-{
+    : QDialog(parent), m_backupFileName(commandLineFile) {
     auto* layout = new QVBoxLayout(this);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* close = buttons->addButton(tr("C&lose"), QDialogButtonBox::RejectRole);

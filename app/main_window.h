@@ -9,9 +9,9 @@ constexpr int kEndOutOfMemory = 5;
 // The program's main window.
 class CTolvaneDlg : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CTolvaneDlg(const QString& commandLineFile, QWidget* parent = nullptr);
 
-private:
+  private:
     QString m_backupFileName;
 };

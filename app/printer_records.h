@@ -5,9 +5,9 @@
 // Records of the printer table. All are zero-filled blocks from HeapAllocZero, linked into
 // singly linked chains by their next field.
 
-constexpr int kNameUnits = 129;     // 128 characters and a terminator
-constexpr int kIpUnits = 16;        // 15 characters and a terminator
-constexpr int kNodeIpUnits = 256;   // delivery nodes keep a roomier address field
+constexpr int kNameUnits = 129;   // 128 characters and a terminator
+constexpr int kIpUnits = 16;      // 15 characters and a terminator
+constexpr int kNodeIpUnits = 256; // delivery nodes keep a roomier address field
 constexpr int kModelNameBytes = 256;
 
 enum RowStatus : int32_t {

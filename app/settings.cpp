@@ -7,8 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-void FillDefaultSettings(AppSettings* settings)
-{
+void FillDefaultSettings(AppSettings* settings) {
     std::memset(settings, 0, sizeof(*settings));
     settings->versionKind = kDefaultVersionKind;
     const std::string models = WideToNarrow(ResString(IDS_MODEL_LIST));

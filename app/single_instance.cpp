@@ -12,23 +12,20 @@ const QByteArray kActivateRequest = "activate\n";
 } // namespace
 
 SingleInstance::SingleInstance(const QString& instanceName, QObject* parent)
-    : QObject(parent), m_instanceName(instanceName)
-{
+    : QObject(parent), m_instanceName(instanceName) {
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::OnActivationRequest);
 }
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::RuntimePath(const QString& suffix) const
-{
+QString SingleInstance::RuntimePath(const QString& suffix) const {
     QString directory = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (directory.isEmpty())
         directory = QDir::tempPath();
     return QDir(directory).filePath(m_instanceName + suffix);
 }
 
-SingleInstance::Outcome SingleInstance::Claim(const QString& windowTitle)
-{
+SingleInstance::Outcome SingleInstance::Claim(const QString& windowTitle) {
     m_windowTitle = windowTitle;
     m_lock = std::make_unique<QLockFile>(RuntimePath(QStringLiteral(".lock")));
     // The lock is held for the whole run; a lock left by a crashed run is taken over.
@@ -54,8 +51,7 @@ SingleInstance::Outcome SingleInstance::Claim(const QString& windowTitle)
     return Outcome::AnotherRuns;
 }
 
-void SingleInstance::OnActivationRequest()
-{
+void SingleInstance::OnActivationRequest() {
     while (QLocalSocket* client = m_server.nextPendingConnection()) {
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
         connect(client, &QLocalSocket::readyRead, this, [this, client] {
@@ -65,8 +61,7 @@ void SingleInstance::OnActivationRequest()
     }
 }
 
-bool ActivateWindowByTitle(const QString& title)
-{
+bool ActivateWindowByTitle(const QString& title) {
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget* window : windows) {
         if (window->windowTitle() != title)

@@ -10,7 +10,7 @@
 // same name lets a later start ask it to bring its window forward.
 class SingleInstance : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class Outcome { FirstInstance, AnotherRuns, Failed };
 
     explicit SingleInstance(const QString& instanceName, QObject* parent = nullptr);
@@ -20,7 +20,7 @@ public:
     // title by which the running instance finds the window to activate.
     Outcome Claim(const QString& windowTitle);
 
-private:
+  private:
     void OnActivationRequest();
     QString RuntimePath(const QString& suffix) const;
 

@@ -6,8 +6,7 @@
 
 namespace {
 
-QMessageBox::Icon IconFor(unsigned flags)
-{
+QMessageBox::Icon IconFor(unsigned flags) {
     switch (flags & MB_ICONMASK) {
     case MB_ICONHAND:
         return QMessageBox::Critical;
@@ -22,15 +21,14 @@ QMessageBox::Icon IconFor(unsigned flags)
 
 } // namespace
 
-int ShowQtMessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
-{
+int ShowQtMessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) {
     // The texts carry CR LF line breaks; Qt draws a lone CR as a visible glyph on some styles.
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(IconFor(flags), caption, shown, QMessageBox::NoButton, owner);
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(owner != nullptr && (flags & MB_TASKMODAL) == 0 ? Qt::WindowModal
-                                                                           : Qt::ApplicationModal);
+                                                                          : Qt::ApplicationModal);
     switch (flags & MB_TYPEMASK) {
     case MB_OKCANCEL:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);

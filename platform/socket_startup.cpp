@@ -6,8 +6,7 @@ namespace {
 bool g_startupFails = false;
 } // namespace
 
-bool AfxSocketInit()
-{
+bool AfxSocketInit() {
     if (g_startupFails)
         return false;
     // A printer that resets the connection must not end the process through SIGPIPE.
@@ -15,7 +14,6 @@ bool AfxSocketInit()
     return true;
 }
 
-void SetSocketStartupFails(bool fails)
-{
+void SetSocketStartupFails(bool fails) {
     g_startupFails = fails;
 }

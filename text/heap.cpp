@@ -12,8 +12,7 @@ std::atomic<long> g_failAt{0};
 std::atomic<bool> g_failPersistent{false};
 std::atomic<long> g_liveBlocks{0};
 
-bool ShouldFail(long number)
-{
+bool ShouldFail(long number) {
     const long failAt = g_failAt.load();
     if (failAt <= 0)
         return false;
@@ -22,13 +21,11 @@ bool ShouldFail(long number)
 
 } // namespace
 
-void TakeProcessHeap()
-{
+void TakeProcessHeap() {
     g_heapTaken = true;
 }
 
-void* HeapAllocZero(size_t size)
-{
+void* HeapAllocZero(size_t size) {
     if (!g_heapTaken)
         return nullptr;
     const long number = ++g_allocationCount;
@@ -41,16 +38,14 @@ void* HeapAllocZero(size_t size)
     return block;
 }
 
-void HeapFree(void* block)
-{
+void HeapFree(void* block) {
     if (block == nullptr)
         return;
     --g_liveBlocks;
     std::free(block);
 }
 
-char16_t* HeapStrDup(const char16_t* text)
-{
+char16_t* HeapStrDup(const char16_t* text) {
     if (text == nullptr)
         return nullptr;
     size_t length = 0;
@@ -59,8 +54,7 @@ char16_t* HeapStrDup(const char16_t* text)
     return HeapStrDup(QStringView(text, static_cast<qsizetype>(length)));
 }
 
-char16_t* HeapStrDup(QStringView text)
-{
+char16_t* HeapStrDup(QStringView text) {
     const size_t length = static_cast<size_t>(text.size());
     auto* copy = static_cast<char16_t*>(HeapAllocZero((length + 1) * sizeof(char16_t)));
     if (copy != nullptr && length > 0)
@@ -70,27 +64,23 @@ char16_t* HeapStrDup(QStringView text)
 
 namespace AllocationHook {
 
-void FailNth(long n, bool persistent)
-{
+void FailNth(long n, bool persistent) {
     g_allocationCount = 0;
     g_failPersistent = persistent;
     g_failAt = n;
 }
 
-void Reset()
-{
+void Reset() {
     g_failAt = 0;
     g_failPersistent = false;
     g_allocationCount = 0;
 }
 
-long Count()
-{
+long Count() {
     return g_allocationCount.load();
 }
 
-long LiveBlocks()
-{
+long LiveBlocks() {
     return g_liveBlocks.load();
 }
 

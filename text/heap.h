@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstddef>
 #include <QStringView>
+#include <cstddef>
 
 // The program's own records, list nodes and text copies are zero-filled blocks of one process
 // heap. Until TakeProcessHeap has run, every allocation yields no block.
@@ -21,8 +21,7 @@ char16_t* HeapStrDup(const char16_t* text);
 char16_t* HeapStrDup(QStringView text);
 
 // Allocates one zero-filled record of type T from the heap (T must be trivially constructible).
-template <typename T> T* HeapNew()
-{
+template <typename T> T* HeapNew() {
     return static_cast<T*>(HeapAllocZero(sizeof(T)));
 }
 

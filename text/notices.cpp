@@ -9,8 +9,7 @@ namespace {
 QWidget* g_mainWindow = nullptr;
 
 // Shows a notice that offers to go on when more printers follow; only OK goes on.
-bool AskToContinue(const QString& text, const QString& caption, bool moreFollow)
-{
+bool AskToContinue(const QString& text, const QString& caption, bool moreFollow) {
     if (!moreFollow) {
         MessageBoxExW(nullptr, text, caption, MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
         return false;
@@ -21,14 +20,12 @@ bool AskToContinue(const QString& text, const QString& caption, bool moreFollow)
 
 } // namespace
 
-int ShowOutOfMemory()
-{
+int ShowOutOfMemory() {
     return MessageBoxExW(nullptr, QStringLiteral("Out of Memory.\r\nProgram will be terminated."),
                          QStringLiteral("Out of Memory"), MB_OK | MB_ICONEXCLAMATION);
 }
 
-bool ShowSendFailure(bool connected, const QString& label, bool moreFollow)
-{
+bool ShowSendFailure(bool connected, const QString& label, bool moreFollow) {
     const QString reason = ResString(connected ? IDS_COMMUNICATION_ERROR : IDS_CHECK_CONNECTION);
     QString text;
     if (!label.isEmpty()) {
@@ -41,8 +38,7 @@ bool ShowSendFailure(bool connected, const QString& label, bool moreFollow)
     return AskToContinue(text, ResString(IDS_SEND_ERROR_CAPTION), moreFollow);
 }
 
-bool ShowUpdateInterrupted(const QString& label, bool moreFollow)
-{
+bool ShowUpdateInterrupted(const QString& label, bool moreFollow) {
     QString text;
     if (!label.isEmpty()) {
         text = ResString(IDS_UPDATE_INTERRUPTED_PRINTER) + label;
@@ -54,15 +50,13 @@ bool ShowUpdateInterrupted(const QString& label, bool moreFollow)
     return AskToContinue(text, ResString(IDS_CANCELING_CAPTION), moreFollow);
 }
 
-void ShowBadUpdateFile()
-{
+void ShowBadUpdateFile() {
     MessageBoxExW(nullptr, ResString(IDS_CHECK_UPDATE_FILE), ResString(IDS_SEND_ERROR_CAPTION),
                   MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
 }
 
 bool ReportPrinterResult(int code, bool connected, const QString& label, bool moreFollow,
-                         bool* continueRun)
-{
+                         bool* continueRun) {
     switch (code) {
     case kResultCancelled:
         *continueRun = ShowUpdateInterrupted(label, moreFollow);
@@ -78,24 +72,20 @@ bool ReportPrinterResult(int code, bool connected, const QString& label, bool mo
     }
 }
 
-int AppMessageBox(const QString& text, unsigned flags)
-{
+int AppMessageBox(const QString& text, unsigned flags) {
     if ((flags & MB_ICONMASK) == 0)
         flags |= (flags & MB_TYPEMASK) == MB_YESNO ? MB_ICONQUESTION : MB_ICONEXCLAMATION;
     return MessageBoxExW(g_mainWindow, text, ResString(AFX_IDS_APP_TITLE), flags);
 }
 
-int AppMessageBox(uint16_t stringId, unsigned flags)
-{
+int AppMessageBox(uint16_t stringId, unsigned flags) {
     return AppMessageBox(ResString(stringId), flags);
 }
 
-void SetAppMainWindow(QWidget* window)
-{
+void SetAppMainWindow(QWidget* window) {
     g_mainWindow = window;
 }
 
-QWidget* AppMainWindow()
-{
+QWidget* AppMainWindow() {
     return g_mainWindow;
 }

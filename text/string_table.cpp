@@ -63,8 +63,7 @@ constexpr StringEntry kStringTable[] = {
     {AFX_IDP_PARSE_STRING_SIZE, u"Please enter no more than %1 characters."},
 };
 
-const StringEntry* FindEntry(uint16_t id)
-{
+const StringEntry* FindEntry(uint16_t id) {
     const auto* found = std::find_if(std::begin(kStringTable), std::end(kStringTable),
                                      [id](const StringEntry& entry) { return entry.id == id; });
     return found == std::end(kStringTable) || found->text.empty() ? nullptr : found;
@@ -72,8 +71,7 @@ const StringEntry* FindEntry(uint16_t id)
 
 } // namespace
 
-int LoadResString(uint16_t id, char16_t* buffer)
-{
+int LoadResString(uint16_t id, char16_t* buffer) {
     const StringEntry* entry = FindEntry(id);
     if (entry == nullptr)
         return 0;
@@ -84,8 +82,7 @@ int LoadResString(uint16_t id, char16_t* buffer)
     return static_cast<int>(length);
 }
 
-QString ResString(uint16_t id)
-{
+QString ResString(uint16_t id) {
     char16_t buffer[kResStringBufferUnits];
     const int length = LoadResString(id, buffer);
     return QString::fromUtf16(buffer, length);

@@ -5,8 +5,7 @@
 
 #include <csignal>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // The program takes its heap at start-up; the tests do the same before any record is made.
     TakeProcessHeap();
     std::signal(SIGPIPE, SIG_IGN);

@@ -6,16 +6,15 @@
 
 // Checks that a test leaves as many live heap blocks as it found, and resets the failure hook.
 class HeapLeakGuard {
-public:
+  public:
     HeapLeakGuard() : m_start(AllocationHook::LiveBlocks()) { AllocationHook::Reset(); }
-    ~HeapLeakGuard()
-    {
+    ~HeapLeakGuard() {
         AllocationHook::Reset();
         EXPECT_EQ(AllocationHook::LiveBlocks(), m_start) << "heap blocks leaked";
     }
     HeapLeakGuard(const HeapLeakGuard&) = delete;
     HeapLeakGuard& operator=(const HeapLeakGuard&) = delete;
 
-private:
+  private:
     long m_start;
 };

@@ -4,52 +4,44 @@ namespace {
 MessageBoxRecorder* g_recorder = nullptr;
 } // namespace
 
-MessageBoxRecorder::MessageBoxRecorder()
-{
+MessageBoxRecorder::MessageBoxRecorder() {
     g_recorder = this;
     m_previous = SetMessageBoxFunction(&MessageBoxRecorder::Record);
 }
 
-MessageBoxRecorder::~MessageBoxRecorder()
-{
+MessageBoxRecorder::~MessageBoxRecorder() {
     SetMessageBoxFunction(m_previous);
     g_recorder = nullptr;
 }
 
-void MessageBoxRecorder::Answer(int answer)
-{
+void MessageBoxRecorder::Answer(int answer) {
     std::lock_guard lock(m_mutex);
     m_answers.push_back(answer);
 }
 
-void MessageBoxRecorder::Respond(std::function<int(const RecordedMessageBox&)> responder)
-{
+void MessageBoxRecorder::Respond(std::function<int(const RecordedMessageBox&)> responder) {
     std::lock_guard lock(m_mutex);
     m_responder = std::move(responder);
 }
 
-std::vector<RecordedMessageBox> MessageBoxRecorder::Boxes() const
-{
+std::vector<RecordedMessageBox> MessageBoxRecorder::Boxes() const {
     std::lock_guard lock(m_mutex);
     return m_boxes;
 }
 
-size_t MessageBoxRecorder::Count() const
-{
+size_t MessageBoxRecorder::Count() const {
     std::lock_guard lock(m_mutex);
     return m_boxes.size();
 }
 
-void MessageBoxRecorder::Clear()
-{
+void MessageBoxRecorder::Clear() {
     std::lock_guard lock(m_mutex);
     m_boxes.clear();
     m_answers.clear();
 }
 
 int MessageBoxRecorder::Record(QWidget* owner, const QString& text, const QString& caption,
-                               unsigned flags)
-{
+                               unsigned flags) {
     MessageBoxRecorder& self = *g_recorder;
     const RecordedMessageBox box{owner, caption, text, flags};
     std::function<int(const RecordedMessageBox&)> responder;

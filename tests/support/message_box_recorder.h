@@ -21,7 +21,7 @@ struct RecordedMessageBox {
 // Replaces the message box for its lifetime: records every box and answers from a script.
 // With the script empty it answers with the box's first button (OK or Yes).
 class MessageBoxRecorder {
-public:
+  public:
     MessageBoxRecorder();
     ~MessageBoxRecorder();
     MessageBoxRecorder(const MessageBoxRecorder&) = delete;
@@ -37,7 +37,7 @@ public:
     size_t Count() const;
     void Clear();
 
-private:
+  private:
     static int Record(QWidget* owner, const QString& text, const QString& caption, unsigned flags);
 
     mutable std::mutex m_mutex;
