@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "delivery/transport.h"
 #include "platform/message_box.h"
 #include "platform/qt_message_box.h"
 #include "platform/socket_startup.h"
@@ -43,6 +44,8 @@ bool CTolvaneApp::InitInstance() {
     // Window-class registration: Qt windows need none; the name stays for the lock above.
 
     FillDefaultSettings(&m_settings);
+    if (TransportProbe() == 1)
+        InstallTcpTransport();
 
     CTolvaneDlg dialog(arguments().value(1));
     SetAppMainWindow(&dialog);

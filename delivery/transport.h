@@ -55,7 +55,9 @@ void InstallTcpTransport();
 // Opens a connection through entry `index`; result codes as in text/notices.h.
 int OpenTransport(int index, OpenRequest* request, ConnectionData** connection);
 
-// The TCP transport's own operations (entry 2).
+// The TCP transport's own operations (entry 2). Send always stores the bytes it sent through
+// `sent` (never null) and returns 3 for no connection; Cancel may come from another thread;
+// Close releases the connection and pauses 300 ms.
 int TcpOpen(int index, OpenRequest* request, ConnectionData** connection);
 int TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length, uint32_t* sent);
 int TcpCancel(ConnectionData* connection);
