@@ -1,0 +1,62 @@
+// Feeds arbitrary device descriptions to the model filter, normalisation and splitting.
+// Input: one byte choosing the version kind, then the description in narrow text.
+#include "discovery/description_parser.h"
+#include "platform/text_convert.h"
+#include "text/heap.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+ModelListEntry g_models[2];
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    TakeProcessHeap();
+    std::strcpy(g_models[0].name, "Korvil 2950MFP-D");
+    std::strcpy(g_models[1].name, "Korvil 2950MFP-N");
+    g_models[0].next = &g_models[1];
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    constexpr int kKinds[] = {0, 1, 4, 9};
+    const int versionKind = kKinds[data[0] % 4];
+    // The exchange ends a description at its first zero byte.
+    const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
+    const QString description = NarrowToWide(bytes.substr(0, bytes.find('\0')));
+
+    AnswerArray answers;
+    answers.push_back(std::make_unique<PrinterData>(description, QStringLiteral("10.77.1.1")));
+    if (FilterAnswersByModel(g_models, answers) != 0)
+        std::abort();
+    if (answers[0]->matched != (description.contains(u"Korvil 2950MFP-D") ||
+                                description.contains(u"Korvil 2950MFP-N")))
+        std::abort();
+
+    char16_t* name = nullptr;
+    char16_t* version = nullptr;
+    SplitDescription(description, versionKind, &name, &version);
+    if (name == nullptr || version == nullptr)
+        std::abort();
+    const QString nameText = QString::fromUtf16(name);
+    const QString versionText = QString::fromUtf16(version);
+    QString normalized = description;
+    NormalizeDescription(normalized);
+    // The name is the whole description or a piece of its normalised form; the version is a
+    // piece of the normalised form.
+    if (nameText != description && !normalized.contains(nameText))
+        std::abort();
+    if (!normalized.contains(versionText))
+        std::abort();
+    HeapFree(name);
+    HeapFree(version);
+    return 0;
+}
