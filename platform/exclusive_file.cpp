@@ -1,0 +1,60 @@
+#include "platform/exclusive_file.h"
+
+#include <QFile>
+#include <QString>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+ExclusiveFile::~ExclusiveFile() {
+    Close();
+}
+
+bool ExclusiveFile::Open(QStringView path) {
+    Close();
+    if (path.isEmpty() || path.contains(u'\0'))
+        return false;
+    const QByteArray name = QFile::encodeName(path.toString());
+    // Non-blocking so that a FIFO cannot hang the open; it is refused below anyway.
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    return true;
+}
+
+uint64_t ExclusiveFile::Length() const {
+    struct stat info {};
+    if (m_fd < 0 || ::fstat(m_fd, &info) != 0)
+        return 0;
+    return static_cast<uint64_t>(info.st_size);
+}
+
+void ExclusiveFile::ReadWhole(uint8_t* buffer, uint32_t length) {
+    // One read call may return less than asked (large files, signals); keep going until the
+    // file or the buffer ends.
+    uint32_t done = 0;
+    while (m_fd >= 0 && done < length) {
+        const ssize_t got = ::pread(m_fd, buffer + done, length - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return;
+        done += static_cast<uint32_t>(got);
+    }
+}
+
+void ExclusiveFile::Close() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QStringView>
+
+#include <cstdint>
+
+// An existing regular file opened for reading only and without sharing: the open takes an
+// exclusive advisory lock, so it fails while another program holds the file locked, and other
+// programs that ask for the lock are refused while this one holds it. Closed on destruction.
+class ExclusiveFile {
+  public:
+    ExclusiveFile() = default;
+    ~ExclusiveFile();
+    ExclusiveFile(const ExclusiveFile&) = delete;
+    ExclusiveFile& operator=(const ExclusiveFile&) = delete;
+
+    // False when the file does not exist, is not a regular file, cannot be read, is locked by
+    // someone else, or when the path is one the system cannot name (an embedded NUL).
+    bool Open(QStringView path);
+
+    // The file's length in bytes; the file must be open.
+    uint64_t Length() const;
+
+    // Reads from the start into `buffer` until `length` bytes arrived, the file ends or a read
+    // fails; bytes that did not arrive are left as they were.
+    void ReadWhole(uint8_t* buffer, uint32_t length);
+
+    void Close();
+
+  private:
+    int m_fd = -1;
+};

@@ -1,0 +1,238 @@
+#include "delivery/backup_file.h"
+#include "platform/exclusive_file.h"
+#include "tests/support/heap_guard.h"
+#include "tests/support/message_box_recorder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace std::string_literals;
+
+namespace {
+
+const std::string kMarker = "@PJL COMMENT VERSION:NICBOOT=1.02\r\n";
+const std::string kKeyword = "@PJL ENTER LANGUAGE=DOWNLOAD";
+const std::string kHeader = "\x1b%-12345X@PJL\r\n";
+const std::string kPayload = "\r\n\x01\x02\x03 payload bytes \x7f\xff"s;
+
+class BackupFileTest : public ::testing::Test {
+  protected:
+    QString Write(const std::string& content, const QString& name = QStringLiteral("book.rvk")) {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content.data(), static_cast<qint64>(content.size()));
+        return path;
+    }
+
+    QTemporaryDir m_dir;
+    HeapLeakGuard m_heap;
+};
+
+struct ContentCase {
+    const char* why;
+    std::string content;
+    bool valid;        // ValidateBackupFile
+    std::string field; // product-code field when valid
+    bool accepted;     // CheckProductCode on that field
+};
+
+TEST_F(BackupFileTest, ChecksMarkersKeywordAndProductCode) {
+    const std::string good = kKeyword + "\r\nMERIN-AIO-QTB \r\n";
+    const ContentCase cases[] = {
+        {"marker before the keyword", kHeader + kMarker + good + kPayload, true, "MERIN-AIO-QTB",
+         true},
+        {"marker after the keyword", kHeader + good + kMarker + kPayload, true, "MERIN-AIO-QTB",
+         true},
+        {"marker in lower case is no marker", kHeader + "@pjl comment version:NICBOOT=1\r\n" + good,
+         false, "", false},
+        {"component name in mixed case is no marker",
+         kHeader + "@PJL COMMENT VERSION:NicBoot=1\r\n" + good, false, "", false},
+        {"marker without '=' is no marker", kHeader + "@PJL COMMENT VERSION:NICBOOT 1\r\n" + good,
+         false, "", false},
+        {"unknown component name", kHeader + "@PJL COMMENT VERSION:SCANNER=1\r\n" + good, false, "",
+         false},
+        {"marker after the first NUL", kHeader + good + "\0"s + kMarker, false, "", false},
+        {"keyword after the first NUL", kHeader + kMarker + "\0"s + good, false, "", false},
+        {"no keyword", kHeader + kMarker + "MERIN-AIO-QTB \r\n", false, "", false},
+        {"keyword in lower case",
+         kHeader + kMarker + "@PJL ENTER LANGUAGE=download\r\nMERIN-AIO-QTB ", false, "", false},
+        {"product code in lower case", kMarker + kKeyword + "\r\nmerin-aio-qtb \r\n", true,
+         "merin-aio-qtb", true},
+        {"code in mixed case", kMarker + kKeyword + "\r\nMerin-Aio-qtB \r\n", true, "Merin-Aio-qtB",
+         true},
+        {"code then CR LF and a byte: the line break stays in the field",
+         kMarker + kKeyword + "\r\nMERIN-AIO-QTB\r\nX", true, "MERIN-AIO-QTB\r\nX", false},
+        {"code then NUL", kMarker + kKeyword + "\r\nMERIN-AIO-QTB\0rest"s, true, "MERIN-AIO-QTB",
+         true},
+        {"code ends the file", kMarker + kKeyword + "\r\nMERIN-AIO-QTB", true, "MERIN-AIO-QTB",
+         true},
+        {"one character more", kMarker + kKeyword + "\r\nMERIN-AIO-QTBX \r\n", true,
+         "MERIN-AIO-QTBX", false},
+        {"one character fewer", kMarker + kKeyword + "\r\nMERIN-AIO-QT \r\n", true, "MERIN-AIO-QT",
+         false},
+        {"field holds at most 16 bytes", kMarker + kKeyword + "\r\nMERIN-AIO-QTB-0123456789", true,
+         "MERIN-AIO-QTB-01", false},
+        {"any two bytes after the keyword", kMarker + kKeyword + "xyMERIN-AIO-QTB ", true,
+         "MERIN-AIO-QTB", true},
+        {"NUL bytes between keyword and field are skipped, not searched",
+         kMarker + kKeyword + "\0\0MERIN-AIO-QTB "s, true, "MERIN-AIO-QTB", true},
+        {"only the first keyword counts (wrong code first)",
+         kMarker + kKeyword + "\r\nOTHER-CODE \r\n" + kKeyword + "\r\nMERIN-AIO-QTB \r\n", true,
+         "OTHER-CODE", false},
+        {"only the first keyword counts (right code first)",
+         kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n" + kKeyword + "\r\nOTHER-CODE \r\n", true,
+         "MERIN-AIO-QTB", true},
+        {"keyword at the very end: empty field", kMarker + kKeyword, true, "", false},
+        {"space first: empty field", kMarker + kKeyword + "\r\n MERIN-AIO-QTB", true, "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        const QString path = Write(c.content);
+        EXPECT_TRUE(BackupFileExists(path));
+        char field[kProductCodeFieldBytes];
+        std::fill(std::begin(field), std::end(field), 'Z');
+        ASSERT_EQ(ValidateBackupFile(path, field), c.valid);
+        if (c.valid) {
+            EXPECT_EQ(std::string(field), c.field);
+            EXPECT_EQ(CheckProductCode(field), c.accepted);
+        }
+    }
+}
+
+TEST_F(BackupFileTest, AnyOfTheTenComponentsIsEnough) {
+    for (const char* name : {"RELEASE", "MCUFIRM", "MCUNVM", "NICBOOT", "NICAPPL", "FEEDER", "BOOT",
+                             "DUPLEXER", "AIOCMAIN", "BACKUP"}) {
+        SCOPED_TRACE(name);
+        char field[kProductCodeFieldBytes];
+        const QString path =
+            Write("@PJL COMMENT VERSION:"s + name + "=x\r" + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
+        EXPECT_TRUE(ValidateBackupFile(path, field));
+    }
+}
+
+TEST_F(BackupFileTest, NameAndExtensionAreNotExamined) {
+    const std::string content = kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n";
+    for (const char* name : {"book.rvk", "book.txt", "book", ".hidden", "two.dots.RVK"}) {
+        SCOPED_TRACE(name);
+        char field[kProductCodeFieldBytes];
+        const QString path = Write(content, QString::fromLatin1(name));
+        EXPECT_TRUE(BackupFileExists(path));
+        EXPECT_TRUE(ValidateBackupFile(path, field));
+        EXPECT_TRUE(CheckProductCode(field));
+    }
+}
+
+TEST_F(BackupFileTest, UnopenableAndUnsizedFiles) {
+    char field[kProductCodeFieldBytes];
+    const QString empty = Write("");
+    EXPECT_TRUE(BackupFileExists(empty)) << "an empty file exists";
+    EXPECT_FALSE(ValidateBackupFile(empty, field)) << "but is refused by the content check";
+
+    const struct {
+        const char* why;
+        QString path;
+    } missing[] = {
+        {"no such file", m_dir.filePath(QStringLiteral("absent.rvk"))},
+        {"a directory", m_dir.path()},
+        {"empty path", QString()},
+        {"embedded NUL", m_dir.filePath(QStringLiteral("book.rvk")) + QChar(u'\0') + "x"},
+    };
+    Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
+    for (const auto& c : missing) {
+        SCOPED_TRACE(c.why);
+        EXPECT_FALSE(BackupFileExists(c.path));
+        EXPECT_FALSE(ValidateBackupFile(c.path, field));
+    }
+}
+
+TEST_F(BackupFileTest, RefusesFilesOfFourGibibytesOrMore) {
+    // A sparse file: the length is refused before any buffer is taken.
+    const QString path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
+    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), off_t{1} << 32), 0);
+    char field[kProductCodeFieldBytes];
+    EXPECT_TRUE(BackupFileExists(path));
+    AllocationHook::Reset();
+    EXPECT_FALSE(ValidateBackupFile(path, field));
+    EXPECT_EQ(AllocationHook::Count(), 0);
+}
+
+TEST_F(BackupFileTest, OutOfMemoryShowsTheNoticeAndRefuses) {
+    MessageBoxRecorder recorder;
+    const QString path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
+    char field[kProductCodeFieldBytes];
+    AllocationHook::FailNth(1);
+    EXPECT_FALSE(ValidateBackupFile(path, field));
+    ASSERT_EQ(recorder.Count(), 1u);
+    EXPECT_EQ(recorder.Boxes().front().caption, QStringLiteral("Out of Memory"));
+}
+
+// Holds an exclusive lock on `path` in a child process until `release` is written to.
+struct LockingChild {
+    pid_t pid = -1;
+    int release = -1;
+};
+
+LockingChild LockInChild(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    int ready[2];
+    int release[2];
+    if (::pipe(ready) != 0 || ::pipe(release) != 0)
+        return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Only system calls from here on: the parent may have other threads.
+        ::close(ready[0]);
+        ::close(release[1]);
+        const int fd = ::open(name.constData(), O_RDONLY);
+        const char ok = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+        (void)!::write(ready[1], &ok, 1);
+        char byte;
+        (void)!::read(release[0], &byte, 1);
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    char ok = 'n';
+    (void)!::read(ready[0], &ok, 1);
+    ::close(ready[0]);
+    if (ok != 'y') {
+        ::close(release[1]);
+        ::waitpid(pid, nullptr, 0);
+        return {};
+    }
+    return {pid, release[1]};
+}
+
+TEST_F(BackupFileTest, FileLockedByAnotherProgramDoesNotOpen) {
+    const QString path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
+    char field[kProductCodeFieldBytes];
+    const LockingChild child = LockInChild(path);
+    ASSERT_GT(child.pid, 0) << "could not lock the file in a child process";
+    EXPECT_FALSE(BackupFileExists(path));
+    EXPECT_FALSE(ValidateBackupFile(path, field));
+
+    ::close(child.release);
+    ::waitpid(child.pid, nullptr, 0);
+    EXPECT_TRUE(BackupFileExists(path)) << "the lock ends with the other program";
+    EXPECT_TRUE(ValidateBackupFile(path, field));
+}
+
+TEST_F(BackupFileTest, AnOpenFileIsNotShared) {
+    const QString path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
+    ExclusiveFile holder;
+    ASSERT_TRUE(holder.Open(path));
+    EXPECT_FALSE(BackupFileExists(path)) << "a second open of the same file is refused";
+    holder.Close();
+    EXPECT_TRUE(BackupFileExists(path));
+}
+
+} // namespace
