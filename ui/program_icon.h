@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// The program's icon (a printer with an address book) in every size it is drawn at.
+QIcon ProgramIcon();
