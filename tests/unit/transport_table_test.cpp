@@ -101,17 +101,6 @@ TEST_F(TransportTableTest, NoUsableTransportGivesThreeAndTouchesNothing) {
     }
 }
 
-TEST_F(TransportTableTest, InstallFillsOnlyEntryTwo) {
-    InstallTcpTransport();
-    for (int index : {0, 1})
-        EXPECT_EQ(TransportTable[index].Open, nullptr) << "entry " << index;
-    const TransportEntry& tcp = TransportTable[kTcpTransportIndex];
-    EXPECT_EQ(tcp.Open, &TcpOpen);
-    EXPECT_EQ(tcp.Send, &TcpSend);
-    EXPECT_EQ(tcp.Cancel, &TcpCancel);
-    EXPECT_EQ(tcp.Close, &TcpClose);
-}
-
 TEST_F(TransportTableTest, EntriesOneAndTwoGetNarrowTextsEntryZeroDoesNot) {
     struct Case {
         const char* why;

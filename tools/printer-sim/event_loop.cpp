@@ -27,16 +27,6 @@ bool EventLoop::Watch(int fd, uint32_t events, Handler handler) {
     return true;
 }
 
-bool EventLoop::Change(int fd, uint32_t events) {
-    const auto found = m_watchOfFd.find(fd);
-    if (found == m_watchOfFd.end())
-        return false;
-    epoll_event event{};
-    event.events = events;
-    event.data.u64 = found->second;
-    return ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, fd, &event) == 0;
-}
-
 void EventLoop::Forget(int fd) {
     const auto found = m_watchOfFd.find(fd);
     if (found == m_watchOfFd.end())

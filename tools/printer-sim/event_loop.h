@@ -24,7 +24,6 @@ class EventLoop {
     // Calls `handler` with the epoll events whenever `fd` reports one of `events`. A handler
     // may forget its own or any other descriptor.
     bool Watch(int fd, uint32_t events, Handler handler);
-    bool Change(int fd, uint32_t events);
     void Forget(int fd);
 
     // Runs `action` once, `delay` from now.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -141,6 +142,8 @@ void RawPort::Start(Printer& printer, int fd) {
         std::filesystem::path part = connection->jobPath;
         part += ".part";
         connection->file = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (connection->file < 0)
+            std::fprintf(stderr, "printer-sim: %s\n", SystemError(part.string()).c_str());
     }
     Connection& started = *connection;
     m_connections.emplace(fd, std::move(connection));
