@@ -3,6 +3,7 @@
 #include "event_loop.h"
 #include "printer_config.h"
 #include "raw_port.h"
+#include "snmp_agent.h"
 
 #include <sys/epoll.h>
 #include <sys/prctl.h>
@@ -112,14 +113,22 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::vector<RawBehaviour> behaviours(description.printers.size());
+    std::vector<SnmpPrinter> agents(description.printers.size());
     for (size_t i = 0; i < description.printers.size(); ++i) {
         const PrinterDescription& printer = description.printers[i];
         const std::string* raw = printer.Find("raw");
-        if (raw != nullptr && !ParseRawBehaviour(*raw, &behaviours[i], &error)) {
+        if ((raw != nullptr && !ParseRawBehaviour(*raw, &behaviours[i], &error)) ||
+            !ReadSnmpPrinter(printer, &agents[i], &error)) {
             std::cerr << "printer-sim: " << options.printers << ": line " << printer.line << ": "
                       << error << "\n";
             return 2;
         }
+    }
+    std::chrono::milliseconds jitter{0};
+    const std::string* jitterText = description.FindGlobal("jitter");
+    if (jitterText != nullptr && !ParseDuration(*jitterText, &jitter, &error)) {
+        std::cerr << "printer-sim: " << options.printers << ": " << error << "\n";
+        return 2;
     }
     if (options.listAddresses) {
         for (const PrinterDescription& printer : description.printers)
@@ -141,6 +150,13 @@ int main(int argc, char** argv) {
             std::cerr << "printer-sim: " << error << "\n";
             return 1;
         }
+    }
+    SnmpAgent snmpAgent(loop, jitter);
+    for (SnmpPrinter& agent : agents)
+        snmpAgent.AddPrinter(std::move(agent));
+    if (!snmpAgent.Start(&error)) {
+        std::cerr << "printer-sim: " << error << "\n";
+        return 1;
     }
     if (!options.readyFile.empty() &&
         !SignalReady(options.readyFile, description.printers.size())) {
