@@ -25,9 +25,10 @@ AnswerArray g_answers;
 uint16_t g_destinationPort = kSnmpPort;
 
 // Printers answer a broadcast almost at once and the window reads one datagram per wake-up, so
-// the socket must queue a burst of replies. Each small datagram costs the queue a few KiB of
-// kernel accounting; the kernel caps the request at its net.core.rmem_max.
-constexpr int kReplyQueueBytes = 1000 * 4096;
+// the socket must queue a burst of replies. A small reply costs the queue about 832 bytes of
+// kernel accounting; the kernel doubles the request and caps it at net.core.rmem_max (208 KiB
+// on a stock system, which still holds 512 replies rather than the default 256).
+constexpr int kReplyQueueBytes = 1000 * 1024;
 
 void CloseSockets() {
     for (const auto& socketData : g_sockets)

@@ -14,8 +14,7 @@ ModelListEntry g_models[2];
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     TakeProcessHeap();
     std::strcpy(g_models[0].name, "Korvil 2950MFP-D");
     std::strcpy(g_models[1].name, "Korvil 2950MFP-N");
@@ -23,8 +22,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
     constexpr int kKinds[] = {0, 1, 4, 9};
@@ -37,8 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     answers.push_back(std::make_unique<PrinterData>(description, QStringLiteral("10.77.1.1")));
     if (FilterAnswersByModel(g_models, answers) != 0)
         std::abort();
-    if (answers[0]->matched != (description.contains(u"Korvil 2950MFP-D") ||
-                                description.contains(u"Korvil 2950MFP-N")))
+    if (answers[0]->matched !=
+        (description.contains(u"Korvil 2950MFP-D") || description.contains(u"Korvil 2950MFP-N")))
         std::abort();
 
     char16_t* name = nullptr;

@@ -5,14 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     TakeProcessHeap();
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // libFuzzer's buffer is exactly `size` bytes, so ASan sees any read past the datagram.
     char* description = nullptr;
     if (SnmpParseResponseBytes(data, size, &description) != 0)

@@ -121,14 +121,13 @@ Bytes Tlv(uint8_t tag, const Bytes& content, LengthForm form = LengthForm::Minim
         form = length < 0x80    ? LengthForm::Minimal
                : length < 0x100 ? LengthForm::OneByte
                                 : LengthForm::TwoBytes;
-    if (form == LengthForm::Minimal) {
-        out.push_back(static_cast<uint8_t>(length));
-    } else if (form == LengthForm::OneByte) {
-        out.insert(out.end(), {0x81, static_cast<uint8_t>(length)});
-    } else {
-        out.insert(out.end(),
-                   {0x82, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
+    if (form == LengthForm::OneByte)
+        out.push_back(0x81);
+    if (form == LengthForm::TwoBytes) {
+        out.push_back(0x82);
+        out.push_back(static_cast<uint8_t>(length >> 8));
     }
+    out.push_back(static_cast<uint8_t>(length));
     out.insert(out.end(), content.begin(), content.end());
     return out;
 }

@@ -1,0 +1,82 @@
+// Broadcast discovery against the printers of the surrounding printer lab: how many are found
+// and how long the call takes. Run through scripts/discovery-bench, which sets up labs of 250
+// and 1,000 printers, with replies spread over 100 ms and all in one burst.
+#include "discovery/discovery.h"
+#include "tests/lab/lab_environment.h"
+#include "text/heap.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// The printers of the lab: lines that start with an address.
+long LabPrinters() {
+    const char* path = std::getenv("TOLVANE_LAB_PRINTERS");
+    std::ifstream file(path != nullptr ? path : "");
+    long printers = 0;
+    std::string line;
+    while (std::getline(file, line))
+        printers += !line.empty() && line[0] >= '0' && line[0] <= '9';
+    return printers;
+}
+
+// One counter of the "Udp:" lines in /proc/net/snmp, for this network namespace.
+long UdpCounter(const std::string& wanted) {
+    std::ifstream snmp("/proc/net/snmp");
+    std::string header, values, line;
+    while (std::getline(snmp, line)) {
+        if (line.rfind("Udp:", 0) != 0)
+            continue;
+        (header.empty() ? header : values) = line;
+    }
+    std::istringstream names(header), numbers(values);
+    std::string name, number;
+    while (names >> name && numbers >> number) {
+        if (name == wanted)
+            return std::stol(number);
+    }
+    return -1;
+}
+
+void BroadcastDiscovery(benchmark::State& state) {
+    ModelListEntry model{};
+    std::strcpy(model.name, "Korvil 2950MFP-N");
+    const long printers = LabPrinters();
+    double found = 0;
+    const long dropsBefore = UdpCounter("RcvbufErrors");
+    for (auto _ : state) {
+        DiscoveredPrinter* list = nullptr;
+        int count = 0;
+        if (FindNetworkPrinters(9, nullptr, 0, &model, nullptr, kDiscoverBroadcast, &list,
+                                &count) != 0) {
+            state.SkipWithError("discovery failed");
+            break;
+        }
+        found += count;
+        if (list != nullptr)
+            FreeNetworkPrinterList(count, list);
+    }
+    const auto rounds = static_cast<double>(state.iterations());
+    state.counters["printers"] = static_cast<double>(printers);
+    state.counters["found"] = rounds > 0 ? found / rounds : 0;
+    state.counters["dropped"] =
+        rounds > 0 ? static_cast<double>(UdpCounter("RcvbufErrors") - dropsBefore) / rounds : 0;
+}
+
+BENCHMARK(BroadcastDiscovery)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TakeProcessHeap();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
