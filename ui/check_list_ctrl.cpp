@@ -1,0 +1,190 @@
+#include "ui/check_list_ctrl.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kStateRole = Qt::UserRole + 1;
+constexpr int kDataRole = Qt::UserRole + 2;
+constexpr int kStateImageSize = 13;
+
+// State-image indices 1 to 4, in that order.
+const char* const kStateImageFiles[] = {
+    ":/list/unticked.bmp",
+    ":/list/ticked.bmp",
+    ":/list/ticked_locked.bmp",
+    ":/list/unticked_locked.bmp",
+};
+
+} // namespace
+
+CMyListCtrl::CMyListCtrl(QWidget* parent) : QTreeWidget(parent)
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    // Rows scroll whole, so the top row is always the first fully visible one.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setIconSize(QSize(kStateImageSize, kStateImageSize));
+}
+
+void CMyListCtrl::InitStateImages()
+{
+    m_stateImages.clear();
+    for (const char* file : kStateImageFiles)
+        m_stateImages.append(QPixmap(QString::fromLatin1(file)));
+    for (int row = 0; row < topLevelItemCount(); ++row)
+        ShowStateImage(topLevelItem(row));
+}
+
+void CMyListCtrl::OnListClick(const QPoint& point)
+{
+    const int count = topLevelItemCount();
+    if (count == 0)
+        return;
+    const int top = verticalScrollBar()->value();
+    const int rowHeight = visualRect(model()->index(top, 0)).height();
+    const int perPage = rowHeight > 0 ? viewport()->height() / rowHeight : 0;
+    // The rows on the page, the partly visible one below them included.
+    const int last = std::min(top + perPage, count - 1);
+    for (int row = top; row <= last; ++row) {
+        const QRect bounds = RowBounds(row);
+        if (!bounds.contains(point))
+            continue;
+        selectionModel()->setCurrentIndex(model()->index(row, 0),
+                                          QItemSelectionModel::ClearAndSelect |
+                                              QItemSelectionModel::Rows);
+        OnCellClick(row, HitTestColumn(point.x(), bounds.left()));
+        return;
+    }
+}
+
+int CMyListCtrl::HitTestColumn(int x, int rowLeft) const
+{
+    if (m_pHeader == nullptr)
+        return -1;
+    const int offset = x - rowLeft;
+    int start = 0;
+    for (int column = 0; column < m_pHeader->count(); ++column) {
+        const int width = m_pHeader->sectionSize(column);
+        if (offset >= start && offset < start + width)
+            return column;
+        start += width;
+    }
+    return -1;
+}
+
+int CMyListCtrl::GetCellRect(QRect* rect, int row, int column) const
+{
+    if (m_pHeader == nullptr)
+        return -1;
+    int left = 0;
+    int width = 0;
+    for (int i = 0; i <= column && i < m_pHeader->count(); ++i) {
+        left += width;
+        width = m_pHeader->sectionSize(i);
+    }
+    const QRect label = visualRect(model()->index(row, 0));
+    *rect = QRect(left, label.top(), width, label.height());
+    return 1;
+}
+
+int CMyListCtrl::SetCheck(int row, bool ticked)
+{
+    const int state = GetStateImage(row);
+    if (state == 3 || state == 4)
+        return 1;
+    SetStateImage(row, ticked ? 2 : 1);
+    return ticked ? 1 : 0;
+}
+
+void CMyListCtrl::OnCellClick(int /*row*/, int /*column*/) {}
+
+int CMyListCtrl::GetItemCount() const
+{
+    return topLevelItemCount();
+}
+
+QTreeWidgetItem* CMyListCtrl::InsertRow(int row, int state)
+{
+    auto* item = new QTreeWidgetItem;
+    // Ticks are our own state images; the toolkit's check boxes stay off.
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    item->setData(0, kStateRole, state);
+    insertTopLevelItem(row, item);
+    ShowStateImage(item);
+    return item;
+}
+
+int CMyListCtrl::GetStateImage(int row) const
+{
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item != nullptr ? item->data(0, kStateRole).toInt() : 0;
+}
+
+void CMyListCtrl::SetStateImage(int row, int state)
+{
+    QTreeWidgetItem* item = topLevelItem(row);
+    if (item == nullptr)
+        return;
+    item->setData(0, kStateRole, state);
+    ShowStateImage(item);
+}
+
+void CMyListCtrl::SetItemText(int row, int column, const QString& text)
+{
+    if (QTreeWidgetItem* item = topLevelItem(row))
+        item->setText(column, text);
+}
+
+QString CMyListCtrl::GetItemText(int row, int column) const
+{
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item != nullptr ? item->text(column) : QString();
+}
+
+void CMyListCtrl::SetItemData(int row, void* data)
+{
+    if (QTreeWidgetItem* item = topLevelItem(row))
+        item->setData(0, kDataRole, QVariant::fromValue(reinterpret_cast<quintptr>(data)));
+}
+
+void* CMyListCtrl::GetItemData(int row) const
+{
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item != nullptr ? reinterpret_cast<void*>(item->data(0, kDataRole).value<quintptr>())
+                           : nullptr;
+}
+
+void CMyListCtrl::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        OnListClick(event->position().toPoint());
+}
+
+void CMyListCtrl::ShowStateImage(QTreeWidgetItem* item) const
+{
+    const int state = item->data(0, kStateRole).toInt();
+    if (state >= 1 && state <= m_stateImages.size())
+        item->setIcon(0, QIcon(m_stateImages[state - 1]));
+    else
+        item->setIcon(0, QIcon());
+}
+
+// The whole row: from its left edge (which moves with horizontal scrolling) across every column
+// and on to the right border of the list.
+QRect CMyListCtrl::RowBounds(int row) const
+{
+    const QRect cell = visualRect(model()->index(row, 0));
+    const int left = -horizontalOffset();
+    const int columns = header()->length();
+    const int right = std::max(left + columns, viewport()->width());
+    return QRect(left, cell.top(), right - left, cell.height());
+}

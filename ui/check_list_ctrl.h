@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QPixmap>
+#include <QTreeWidget>
+
+class QHeaderView;
+class QRect;
+
+// A report-view list whose rows carry a tick box drawn from the control's own four state
+// images (1 unticked, 2 ticked, 3 ticked and locked, 4 unticked and locked). A left click is
+// turned into a (row, column) event for the derived class; there is no keyboard toggle.
+class CMyListCtrl : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit CMyListCtrl(QWidget* parent = nullptr);
+
+    // Builds the four state images; rows show them from then on. Calling it again rebuilds them.
+    void InitStateImages();
+
+    // Handles a click at `point` (viewport coordinates): finds the row among those on the
+    // page and reports the cell to OnCellClick. A click on no row does nothing.
+    void OnListClick(const QPoint& point);
+
+    // The column under x for a row whose left edge is rowLeft, by the header's column widths
+    // in index order; -1 right of the last column or without a header.
+    int HitTestColumn(int x, int rowLeft) const;
+
+    // The cell's rectangle: top and bottom in viewport coordinates, left and right measured
+    // from the row's left edge. Returns 1, or -1 without a header.
+    int GetCellRect(QRect* rect, int row, int column) const;
+
+    // Ticks (2) or unticks (1) a row; locked rows stay as they are and give 1.
+    int SetCheck(int row, bool ticked);
+
+    // The derived class's cell hook; column -1 when the click lies right of every column.
+    virtual void OnCellClick(int row, int column);
+
+    int GetItemCount() const;
+    // Inserts an empty row at `row` with the state image `state`; returns its item.
+    QTreeWidgetItem* InsertRow(int row, int state);
+    int GetStateImage(int row) const;
+    void SetStateImage(int row, int state);
+    void SetItemText(int row, int column, const QString& text);
+    QString GetItemText(int row, int column) const;
+    void SetItemData(int row, void* data);
+    void* GetItemData(int row) const;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+    QList<QPixmap> m_stateImages;
+    // Set by the derived class to the list's header before any click arrives.
+    QHeaderView* m_pHeader = nullptr;
+
+private:
+    void ShowStateImage(QTreeWidgetItem* item) const;
+    QRect RowBounds(int row) const;
+};
