@@ -30,13 +30,17 @@ bool SameUnits(const char16_t* a, const char16_t* b) {
     return View(a) == View(b);
 }
 
+QCollator MakeCollator() {
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    return collator;
+}
+
 // The operator's locale, case counting; kept between comparisons since a sort makes many.
 const QCollator& UserCollator() {
-    static QCollator collator;
-    if (collator.locale() != QLocale() || collator.caseSensitivity() != Qt::CaseSensitive) {
-        collator = QCollator(QLocale());
-        collator.setCaseSensitivity(Qt::CaseSensitive);
-    }
+    static QCollator collator = MakeCollator();
+    if (collator.locale() != QLocale())
+        collator = MakeCollator();
     return collator;
 }
 

@@ -22,8 +22,7 @@ const char* const kStateImageFiles[] = {
 
 } // namespace
 
-CMyListCtrl::CMyListCtrl(QWidget* parent) : QTreeWidget(parent)
-{
+CMyListCtrl::CMyListCtrl(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -31,11 +30,14 @@ CMyListCtrl::CMyListCtrl(QWidget* parent) : QTreeWidget(parent)
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A click must not scroll the view back to column 0 of the clicked row.
+    setAutoScroll(false);
+    // Columns may be as narrow as their owner sets them.
+    header()->setMinimumSectionSize(0);
     setIconSize(QSize(kStateImageSize, kStateImageSize));
 }
 
-void CMyListCtrl::InitStateImages()
-{
+void CMyListCtrl::InitStateImages() {
     m_stateImages.clear();
     for (const char* file : kStateImageFiles)
         m_stateImages.append(QPixmap(QString::fromLatin1(file)));
@@ -43,8 +45,7 @@ void CMyListCtrl::InitStateImages()
         ShowStateImage(topLevelItem(row));
 }
 
-void CMyListCtrl::OnListClick(const QPoint& point)
-{
+void CMyListCtrl::OnListClick(const QPoint& point) {
     const int count = topLevelItemCount();
     if (count == 0)
         return;
@@ -65,8 +66,7 @@ void CMyListCtrl::OnListClick(const QPoint& point)
     }
 }
 
-int CMyListCtrl::HitTestColumn(int x, int rowLeft) const
-{
+int CMyListCtrl::HitTestColumn(int x, int rowLeft) const {
     if (m_pHeader == nullptr)
         return -1;
     const int offset = x - rowLeft;
@@ -80,8 +80,7 @@ int CMyListCtrl::HitTestColumn(int x, int rowLeft) const
     return -1;
 }
 
-int CMyListCtrl::GetCellRect(QRect* rect, int row, int column) const
-{
+int CMyListCtrl::GetCellRect(QRect* rect, int row, int column) const {
     if (m_pHeader == nullptr)
         return -1;
     int left = 0;
@@ -95,8 +94,7 @@ int CMyListCtrl::GetCellRect(QRect* rect, int row, int column) const
     return 1;
 }
 
-int CMyListCtrl::SetCheck(int row, bool ticked)
-{
+int CMyListCtrl::SetCheck(int row, bool ticked) {
     const int state = GetStateImage(row);
     if (state == 3 || state == 4)
         return 1;
@@ -106,13 +104,11 @@ int CMyListCtrl::SetCheck(int row, bool ticked)
 
 void CMyListCtrl::OnCellClick(int /*row*/, int /*column*/) {}
 
-int CMyListCtrl::GetItemCount() const
-{
+int CMyListCtrl::GetItemCount() const {
     return topLevelItemCount();
 }
 
-QTreeWidgetItem* CMyListCtrl::InsertRow(int row, int state)
-{
+QTreeWidgetItem* CMyListCtrl::InsertRow(int row, int state) {
     auto* item = new QTreeWidgetItem;
     // Ticks are our own state images; the toolkit's check boxes stay off.
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -122,14 +118,12 @@ QTreeWidgetItem* CMyListCtrl::InsertRow(int row, int state)
     return item;
 }
 
-int CMyListCtrl::GetStateImage(int row) const
-{
+int CMyListCtrl::GetStateImage(int row) const {
     const QTreeWidgetItem* item = topLevelItem(row);
     return item != nullptr ? item->data(0, kStateRole).toInt() : 0;
 }
 
-void CMyListCtrl::SetStateImage(int row, int state)
-{
+void CMyListCtrl::SetStateImage(int row, int state) {
     QTreeWidgetItem* item = topLevelItem(row);
     if (item == nullptr)
         return;
@@ -137,40 +131,34 @@ void CMyListCtrl::SetStateImage(int row, int state)
     ShowStateImage(item);
 }
 
-void CMyListCtrl::SetItemText(int row, int column, const QString& text)
-{
+void CMyListCtrl::SetItemText(int row, int column, const QString& text) {
     if (QTreeWidgetItem* item = topLevelItem(row))
         item->setText(column, text);
 }
 
-QString CMyListCtrl::GetItemText(int row, int column) const
-{
+QString CMyListCtrl::GetItemText(int row, int column) const {
     const QTreeWidgetItem* item = topLevelItem(row);
     return item != nullptr ? item->text(column) : QString();
 }
 
-void CMyListCtrl::SetItemData(int row, void* data)
-{
+void CMyListCtrl::SetItemData(int row, void* itemData) {
     if (QTreeWidgetItem* item = topLevelItem(row))
-        item->setData(0, kDataRole, QVariant::fromValue(reinterpret_cast<quintptr>(data)));
+        item->setData(0, kDataRole, QVariant::fromValue(reinterpret_cast<quintptr>(itemData)));
 }
 
-void* CMyListCtrl::GetItemData(int row) const
-{
+void* CMyListCtrl::GetItemData(int row) const {
     const QTreeWidgetItem* item = topLevelItem(row);
     return item != nullptr ? reinterpret_cast<void*>(item->data(0, kDataRole).value<quintptr>())
                            : nullptr;
 }
 
-void CMyListCtrl::mouseReleaseEvent(QMouseEvent* event)
-{
+void CMyListCtrl::mouseReleaseEvent(QMouseEvent* event) {
     QTreeWidget::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton)
         OnListClick(event->position().toPoint());
 }
 
-void CMyListCtrl::ShowStateImage(QTreeWidgetItem* item) const
-{
+void CMyListCtrl::ShowStateImage(QTreeWidgetItem* item) const {
     const int state = item->data(0, kStateRole).toInt();
     if (state >= 1 && state <= m_stateImages.size())
         item->setIcon(0, QIcon(m_stateImages[state - 1]));
@@ -180,8 +168,7 @@ void CMyListCtrl::ShowStateImage(QTreeWidgetItem* item) const
 
 // The whole row: from its left edge (which moves with horizontal scrolling) across every column
 // and on to the right border of the list.
-QRect CMyListCtrl::RowBounds(int row) const
-{
+QRect CMyListCtrl::RowBounds(int row) const {
     const QRect cell = visualRect(model()->index(row, 0));
     const int left = -horizontalOffset();
     const int columns = header()->length();

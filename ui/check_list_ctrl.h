@@ -12,7 +12,7 @@ class QRect;
 // turned into a (row, column) event for the derived class; there is no keyboard toggle.
 class CMyListCtrl : public QTreeWidget {
     Q_OBJECT
-public:
+  public:
     explicit CMyListCtrl(QWidget* parent = nullptr);
 
     // Builds the four state images; rows show them from then on. Calling it again rebuilds them.
@@ -43,17 +43,17 @@ public:
     void SetStateImage(int row, int state);
     void SetItemText(int row, int column, const QString& text);
     QString GetItemText(int row, int column) const;
-    void SetItemData(int row, void* data);
+    void SetItemData(int row, void* itemData);
     void* GetItemData(int row) const;
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
     QList<QPixmap> m_stateImages;
     // Set by the derived class to the list's header before any click arrives.
     QHeaderView* m_pHeader = nullptr;
 
-private:
+  private:
     void ShowStateImage(QTreeWidgetItem* item) const;
     QRect RowBounds(int row) const;
 };

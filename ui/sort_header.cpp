@@ -5,20 +5,18 @@
 
 #include <algorithm>
 
-CSortHeader::CSortHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
-{
+CSortHeader::CSortHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {
     setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setSortIndicatorShown(false);
+    setMinimumSectionSize(0);
 }
 
-void CSortHeader::SetImageList(const QList<QPixmap>& images)
-{
+void CSortHeader::SetImageList(const QList<QPixmap>& images) {
     m_images = images;
     viewport()->update();
 }
 
-void CSortHeader::SetSectionImage(int logicalIndex, int image)
-{
+void CSortHeader::SetSectionImage(int logicalIndex, int image) {
     if (logicalIndex < 0)
         return;
     if (m_sectionImages.size() <= logicalIndex)
@@ -27,15 +25,13 @@ void CSortHeader::SetSectionImage(int logicalIndex, int image)
     updateSection(logicalIndex);
 }
 
-int CSortHeader::SectionImage(int logicalIndex) const
-{
+int CSortHeader::SectionImage(int logicalIndex) const {
     return logicalIndex >= 0 && logicalIndex < m_sectionImages.size()
                ? m_sectionImages[logicalIndex]
                : -1;
 }
 
-void CSortHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
-{
+void CSortHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
     QHeaderView::paintSection(painter, rect, logicalIndex);
     const int image = SectionImage(logicalIndex);
     if (image < 0 || image >= m_images.size() || !rect.isValid())

@@ -8,7 +8,7 @@
 // way the printer list marks its sort column.
 class CSortHeader : public QHeaderView {
     Q_OBJECT
-public:
+  public:
     explicit CSortHeader(QWidget* parent = nullptr);
 
     void SetImageList(const QList<QPixmap>& images);
@@ -16,10 +16,10 @@ public:
     void SetSectionImage(int logicalIndex, int image);
     int SectionImage(int logicalIndex) const;
 
-protected:
+  protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 
-private:
+  private:
     QList<QPixmap> m_images;
     QList<int> m_sectionImages;
 };

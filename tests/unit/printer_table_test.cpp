@@ -219,13 +219,6 @@ TEST_F(PrinterTableTest, NamesFollowTheLocaleAndCaseCounts) {
         FreePrinterEntries(entry);
 }
 
-TEST(SortColumns, OnlyTheNameColumnComparesText) {
-    EXPECT_FALSE(IsTextColumn(0));
-    EXPECT_FALSE(IsTextColumn(1));
-    EXPECT_TRUE(IsTextColumn(2));
-    EXPECT_FALSE(IsTextColumn(3));
-}
-
 // --- collecting and recording a delivery ----------------------------------------------------
 
 TEST_F(PrinterTableTest, CollectsTickedEntriesInChainOrderOnlyWhenShown) {
@@ -452,15 +445,6 @@ TEST_F(PrinterTableTest, CommandButtonsFollowTheRows) {
     }
     FreePrinterEntries(open);
     FreePrinterEntries(locked);
-}
-
-TEST(TickStates, RowStateFromEntry) {
-    PrinterEntry entry{};
-    EXPECT_EQ(TickStateOf(entry), kTickUnticked);
-    entry.ticked = 1;
-    EXPECT_EQ(TickStateOf(entry), kTickTicked);
-    entry.locked = 1;
-    EXPECT_EQ(TickStateOf(entry), kTickUntickedLocked) << "a lock hides the tick";
 }
 
 } // namespace
