@@ -1,19 +1,337 @@
 #include "app/main_window.h"
 
+#include "app/application.h"
+#include "app/network_printer_list.h"
+#include "app/printer_table.h"
+#include "delivery/backup_file.h"
+#include "delivery/sending_dialog.h"
+#include "platform/file_filter.h"
+#include "platform/message_box.h"
+#include "platform/text_convert.h"
+#include "text/heap.h"
+#include "text/notices.h"
 #include "text/string_ids.h"
 #include "text/string_table.h"
+#include "ui/about_dialog.h"
+#include "ui/add_printer_dialog.h"
+#include "ui/community_dialog.h"
+#include "ui/drag_edit.h"
+#include "ui/field_exchange.h"
+#include "ui/program_icon.h"
 
-#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// The window's measures are those of its template, in dialog units: a quarter of the average
+// character width across, an eighth of the font height down.
+struct DialogUnits {
+    explicit DialogUnits(const QFontMetrics& metrics)
+        : x(metrics.horizontalAdvance(
+                QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+            52.0 / 4.0),
+          y(metrics.height() / 8.0) {}
+    int Width(int units) const { return static_cast<int>(units * x + 0.5); }
+    int Height(int units) const { return static_cast<int>(units * y + 0.5); }
+    double x;
+    double y;
+};
+
+QPushButton* MakeButton(const QString& text, const char* objectName, int width, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(objectName));
+    button->setMinimumWidth(width);
+    // Otherwise the dialog would make the first of them its default button when it shows.
+    button->setAutoDefault(false);
+    return button;
+}
+
+// An address as its four bytes in decimal, most significant first.
+QString DottedAddress(uint32_t address) {
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(address >> 24)
+        .arg((address >> 16) & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg(address & 0xFF);
+}
+
+} // namespace
+
 CTolvaneDlg::CTolvaneDlg(const QString& commandLineFile, QWidget* parent)
-    : QDialog(parent), m_backupFileName(commandLineFile) {
+    : QDialog(parent), m_hIcon(ProgramIcon()), m_communityName(QStringLiteral("orchid")),
+      m_sending(new CSending(this)), m_dlgSNMP(new CDlgSNMP(this)),
+      m_dlgSetIPAddress(new CDlgSetIPAddress(this)), m_backupFileName(commandLineFile) {
+    BuildForm();
+}
+
+CTolvaneDlg::~CTolvaneDlg() {
+    // The rows point into the entry chain.
+    m_printerList->clear();
+    ReleaseTableLists(&m_lists);
+}
+
+void CTolvaneDlg::BuildForm() {
+    setWindowTitle(QStringLiteral("Tolvane"));
+    const DialogUnits du(fontMetrics());
+    const int buttonWidth = du.Width(65);
+
+    auto* fileLabel = new QLabel(tr("Backup &File Name:"), this);
+    m_fileNameEdit = new CDragEdit(this);
+    m_fileNameEdit->setObjectName(QStringLiteral("fileNameEdit"));
+    fileLabel->setBuddy(m_fileNameEdit);
+    m_browseButton = MakeButton(tr("&Browse..."), "browseButton", buttonWidth, this);
+
+    auto* printers = new QGroupBox(tr("Printers"), this);
+    auto* selectLabel = new QLabel(tr("Please &Select printers to update."), printers);
+    m_selectAllButton = MakeButton(tr("Selec&t All"), "selectAllButton", buttonWidth, printers);
+    m_clearAllButton = MakeButton(tr("Cl&ear All"), "clearAllButton", buttonWidth, printers);
+    m_printerList = new CNetworkPrinterList(printers);
+    m_printerList->setObjectName(QStringLiteral("printerList"));
+    m_printerList->setMinimumSize(du.Width(296), du.Height(112));
+    selectLabel->setBuddy(m_printerList);
+    m_updateButton = MakeButton(tr("&Update"), "updateButton", du.Width(66), printers);
+    m_addPrinterButton =
+        MakeButton(tr("&Add printer..."), "addPrinterButton", buttonWidth, printers);
+    m_communityButton = MakeButton(tr("&Community..."), "communityButton", buttonWidth, printers);
+    m_downloadButton = MakeButton(tr("&Download..."), "downloadButton", du.Width(119), this);
+    m_closeButton = MakeButton(tr("C&lose"), "closeButton", buttonWidth, this);
+
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(m_fileNameEdit, 1);
+    fileRow->addWidget(m_browseButton);
+
+    auto* tickRow = new QHBoxLayout;
+    tickRow->addWidget(m_selectAllButton);
+    tickRow->addWidget(m_clearAllButton);
+    tickRow->addStretch(1);
+
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addStretch(1);
+    searchRow->addWidget(m_updateButton);
+    searchRow->addWidget(m_addPrinterButton);
+    searchRow->addWidget(m_communityButton);
+
+    auto* printersLayout = new QVBoxLayout(printers);
+    printersLayout->addWidget(selectLabel);
+    printersLayout->addLayout(tickRow);
+    printersLayout->addWidget(m_printerList, 1);
+    printersLayout->addLayout(searchRow);
+
+    auto* downloadRow = new QHBoxLayout;
+    downloadRow->addStretch(1);
+    downloadRow->addWidget(m_downloadButton);
+    auto* closeRow = new QHBoxLayout;
+    closeRow->addStretch(1);
+    closeRow->addWidget(m_closeButton);
+
     auto* layout = new QVBoxLayout(this);
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* close = buttons->addButton(tr("C&lose"), QDialogButtonBox::RejectRole);
-    close->setObjectName(QStringLiteral("closeButton"));
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    layout->addWidget(fileLabel);
+    layout->addLayout(fileRow);
+    layout->addSpacing(du.Height(4));
+    layout->addWidget(printers, 1);
+    layout->addSpacing(du.Height(4));
+    layout->addLayout(downloadRow);
+    layout->addSpacing(du.Height(4));
+    layout->addLayout(closeRow);
+    resize(du.Width(328), du.Height(281));
+
+    // No button is the default: Enter in the field or the list does nothing.
+    connect(m_browseButton, &QPushButton::clicked, this, &CTolvaneDlg::OnBrowse);
+    connect(m_selectAllButton, &QPushButton::clicked, m_printerList,
+            &CNetworkPrinterList::SelectAll);
+    connect(m_clearAllButton, &QPushButton::clicked, m_printerList, &CNetworkPrinterList::ClearAll);
+    connect(m_updateButton, &QPushButton::clicked, this, &CTolvaneDlg::RefreshPrinters);
+    connect(m_addPrinterButton, &QPushButton::clicked, this, &CTolvaneDlg::OnAddPrinter);
+    connect(m_communityButton, &QPushButton::clicked, this, &CTolvaneDlg::OnCommunity);
+    connect(m_downloadButton, &QPushButton::clicked, this, &CTolvaneDlg::OnDownload);
+    connect(m_closeButton, &QPushButton::clicked, this, &CTolvaneDlg::reject);
+    connect(m_printerList, &CNetworkPrinterList::outOfMemoryStop, this,
+            &CTolvaneDlg::OnOutOfMemoryStop);
+}
+
+void CTolvaneDlg::accept() {}
+
+void CTolvaneDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // Enter presses the button that has the focus; anywhere else it is the OK command, which
+    // does nothing.
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget());
+        button != nullptr && button->isEnabled())
+        button->click();
+}
+
+void CTolvaneDlg::setVisible(bool visible) {
+    if (visible && !m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::setVisible(visible);
+}
+
+bool CTolvaneDlg::DoDataExchange(bool save) {
+    if (save)
+        return ReadFieldText(m_fileNameEdit, kFileNameFieldChars, &m_backupFileName);
+    SetFieldText(m_fileNameEdit, m_backupFileName);
+    LimitTyping(m_fileNameEdit, kFileNameFieldChars);
+    return true;
+}
+
+void CTolvaneDlg::OnInitDialog() {
+    DoDataExchange(false);
+    InstallAboutEntry(this);
+    setWindowIcon(m_hIcon);
+
+    m_printerList->SetUpTable(&m_lists);
+    m_printerList->SetCommandButtons(m_selectAllButton, m_clearAllButton, m_downloadButton);
+    if (m_printerList->BuildModelList(SourceSettings().modelList) == 0)
+        return;
+    m_settings = SourceSettings();
+
+    if (m_printerList->RunDiscoveryDriver(m_settings.versionKind, m_communityName) != 0) {
+        m_printerList->FillPrinterList();
+        m_printerList->UpdateCommandButtons();
+    }
+    if (m_stopping)
+        return;
+    m_printerList->InitHeaderImages();
+    m_printerList->InitialSort();
     setWindowTitle(ResString(IDS_MAIN_TITLE));
+}
+
+const AppSettings& CTolvaneDlg::SourceSettings() {
+    if (const CTolvaneApp* app = CTolvaneApp::Current())
+        return app->Settings();
+    FillDefaultSettings(&m_defaultSettings);
+    return m_defaultSettings;
+}
+
+void CTolvaneDlg::OnOutOfMemoryStop() {
+    // The list has released every list and the delivery history. The window may be in the
+    // middle of showing, where ending it at once would leave its modal loop running.
+    m_stopping = true;
+    QMetaObject::invokeMethod(
+        this, [this] { done(kEndOutOfMemory); }, Qt::QueuedConnection);
+}
+
+void CTolvaneDlg::RefreshPrinters() {
+    if (m_stopping)
+        return;
+    ReleaseDiscoveryResults(&m_lists);
+    m_printerList->RefreshPrinters(m_settings.versionKind, m_communityName);
+}
+
+void CTolvaneDlg::OnAddPrinter() {
+    m_dlgSetIPAddress->SetAddress(0);
+    if (m_dlgSetIPAddress->exec() != QDialog::Accepted)
+        return;
+    auto* printer = HeapNew<ManualPrinter>();
+    if (printer == nullptr) {
+        ShowOutOfMemory();
+        return;
+    }
+    CopyWideField(printer->ipAddress, kIpUnits, DottedAddress(m_dlgSetIPAddress->Address()));
+    ManualPrinter** tail = &m_lists.manualPrinters;
+    bool known = false;
+    for (; *tail != nullptr; tail = &(*tail)->next)
+        known = known || QStringView(printer->ipAddress) == QStringView((*tail)->ipAddress);
+    if (known) {
+        HeapFree(printer);
+    } else {
+        *tail = printer;
+        ++m_lists.manualCount;
+    }
+    RefreshPrinters();
+}
+
+void CTolvaneDlg::OnCommunity() {
+    m_dlgSNMP->SetCommunityName(m_communityName);
+    if (m_dlgSNMP->exec() == QDialog::Accepted)
+        m_communityName = m_dlgSNMP->CommunityName();
+    RefreshPrinters();
+}
+
+void CTolvaneDlg::OnBrowse() {
+    QFileDialog dialog(this);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setDefaultSuffix(ResString(IDS_BACKUP_EXTENSION));
+    dialog.setNameFilter(QtFileFilter(ResString(IDS_BACKUP_FILTER)));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        m_backupFileName = dialog.selectedFiles().constFirst();
+    DoDataExchange(false);
+}
+
+bool CTolvaneDlg::AnyRowTicked() const {
+    for (int row = 0; row < m_printerList->GetItemCount(); ++row) {
+        if (IsTickedState(m_printerList->GetStateImage(row)))
+            return true;
+    }
+    return false;
+}
+
+void CTolvaneDlg::OnDownload() {
+    // A name too long for the field has had its message; going on would send the name the
+    // field held before.
+    if (!DoDataExchange(true))
+        return;
+    if (!AnyRowTicked()) {
+        AppMessageBox(IDS_SELECT_PRINTERS, MB_OK);
+        return;
+    }
+    // The path slot holds 255 characters: a longer name is refused the same way as one too
+    // long for the field.
+    if (m_backupFileName.size() > kDeliveryPathChars) {
+        ReadFieldText(m_fileNameEdit, kDeliveryPathChars, &m_backupFileName);
+        return;
+    }
+    CopyWideField(m_settings.backupFilePath, kPathUnits, m_backupFileName);
+    if (m_backupFileName.isEmpty()) {
+        AppMessageBox(IDS_ENTER_FILE_NAME, MB_OK);
+        return;
+    }
+    if (AppMessageBox(IDS_CONFIRM_SEND, MB_YESNO) != IDYES)
+        return;
+    const QStringView path(m_settings.backupFilePath);
+    if (!BackupFileExists(path)) {
+        AppMessageBox(IDS_FILE_NOT_EXIST, MB_OK);
+        return;
+    }
+    char productCode[kProductCodeFieldBytes] = {};
+    if (!ValidateBackupFile(path, productCode) || !CheckProductCode(productCode)) {
+        AppMessageBox(IDS_NOT_BACKUP_FILE, MB_OK);
+        return;
+    }
+    Deliver();
+    if (!m_stopping)
+        m_printerList->Refill();
+}
+
+void CTolvaneDlg::Deliver() {
+    m_sending->SetBackupFilePath(QStringView(m_settings.backupFilePath));
+    FreeDeliveryNodes(m_lists.nodes);
+    m_lists.nodes = nullptr;
+    m_lists.nodeCount = 0;
+    if (m_printerList->CollectTickedPrinters(&m_lists.nodes, &m_lists.nodeCount) == 0 ||
+        m_lists.nodes == nullptr) {
+        AppMessageBox(IDS_SELECT_PRINTERS, MB_OK);
+        return;
+    }
+    m_sending->SetStatusText(ResString(IDS_SENDING_PRINTER) +
+                             QString::fromUtf16(m_lists.nodes->ipAddress));
+    m_sending->SetDeliveryList(m_lists.nodes);
+    m_sending->SetTransportIndex(kTcpTransportIndex);
+    m_sending->SetJobFlag(1);
+    const int result = m_sending->exec();
+    if (result != 0 && m_sending->JobFlag() == 0)
+        return;
+    m_printerList->RecordDeliveryResults(m_lists.nodes);
 }

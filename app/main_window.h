@@ -1,17 +1,90 @@
 #pragma once
 
+#include "app/settings.h"
+#include "app/table_refresh.h"
+
 #include <QDialog>
+#include <QIcon>
 #include <QString>
+
+class CDlgSetIPAddress;
+class CDlgSNMP;
+class CDragEdit;
+class CNetworkPrinterList;
+class CSending;
+class QPushButton;
 
 // End code of the main window after an out-of-memory stop; it ends the program.
 constexpr int kEndOutOfMemory = 5;
 
-// The program's main window.
+// The longest backup file name the field holds, and the longest one a delivery can take (its
+// path slot keeps 255 characters and a terminator).
+constexpr int kFileNameFieldChars = 259;
+constexpr int kDeliveryPathChars = kPathUnits - 1;
+
+// The program's main window: the backup file name, the printer table and every command of the
+// workflow. Ending it ends the program.
 class CTolvaneDlg : public QDialog {
     Q_OBJECT
   public:
+    // `commandLineFile` becomes the initial backup file name. The settings are the running
+    // application's; without one (as in tests) the built-in defaults.
     explicit CTolvaneDlg(const QString& commandLineFile, QWidget* parent = nullptr);
+    ~CTolvaneDlg() override;
+
+    // The OK command (the Enter key) does nothing: the window does not close.
+    void accept() override;
+
+    void setVisible(bool visible) override;
+
+    // The commands, as their buttons run them.
+    void RefreshPrinters();
+    void OnAddPrinter();
+    void OnCommunity();
+    void OnBrowse();
+    void OnDownload();
+
+    QString CommunityName() const { return m_communityName; }
+    QString BackupFileName() const { return m_backupFileName; }
+
+  protected:
+    // Enter presses the focused button and does nothing elsewhere.
+    void keyPressEvent(QKeyEvent* event) override;
+
+    // Runs once, before the window first shows.
+    void OnInitDialog();
+
+    // Between the members and the controls: towards the controls when `save` is false; from
+    // them otherwise, returning false (after the length message) for a name that is too long.
+    bool DoDataExchange(bool save);
 
   private:
+    void BuildForm();
+    const AppSettings& SourceSettings();
+    bool AnyRowTicked() const;
+    void Deliver();
+    void OnOutOfMemoryStop();
+
+    QIcon m_hIcon;
+    PrinterTableLists m_lists; // hand-added printers, entries, models, results, delivery nodes
+    QString m_communityName;
+    CSending* m_sending;
+    CDlgSNMP* m_dlgSNMP;
+    CDlgSetIPAddress* m_dlgSetIPAddress;
+    AppSettings m_settings{};
+    AppSettings m_defaultSettings{};
+    CNetworkPrinterList* m_printerList = nullptr;
     QString m_backupFileName;
+    CDragEdit* m_fileNameEdit = nullptr;
+
+    QPushButton* m_browseButton = nullptr;
+    QPushButton* m_selectAllButton = nullptr;
+    QPushButton* m_clearAllButton = nullptr;
+    QPushButton* m_updateButton = nullptr;
+    QPushButton* m_addPrinterButton = nullptr;
+    QPushButton* m_communityButton = nullptr;
+    QPushButton* m_downloadButton = nullptr;
+    QPushButton* m_closeButton = nullptr;
+    bool m_initialised = false;
+    bool m_stopping = false;
 };
