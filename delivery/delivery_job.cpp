@@ -200,9 +200,12 @@ void DeliveryJob::Tick() {
 void DeliveryJob::Cancel() {
     if (!m_lock)
         return; // no run in progress
+    // A worker that is still opening holds the lock: this waits until the open has ended, and
+    // the worker passes the Cancel on to the new connection itself.
+    m_job.cancelWaiting.store(1);
     std::lock_guard guard(*m_lock);
+    m_job.cancelWaiting.store(0);
     if (m_job.workerActive.load() == 1) {
-        // A worker that is still opening holds the lock: this waits until the open has ended.
         if (m_job.connection != nullptr)
             TransportTable[m_job.connection->transportIndex].Cancel(m_job.connection);
     } else {

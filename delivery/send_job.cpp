@@ -13,6 +13,10 @@ int DeliveryWorker(SendJob* job) {
     {
         std::lock_guard guard(*job->deliveryLock);
         result = OpenTransport(job->transportIndex, &request, &job->connection);
+        // A Cancel pressed while the connection was being made applies to it before any data
+        // goes out.
+        if (result == kResultSuccess && job->cancelWaiting.load() != 0)
+            TransportTable[job->connection->transportIndex].Cancel(job->connection);
     }
     job->result.store(result);
     if (result != kResultSuccess)

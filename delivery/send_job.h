@@ -22,11 +22,12 @@ struct SendJob {
     int32_t transportIndex;
     uint8_t* data;
     uint32_t dataLength;
-    std::atomic<uint32_t> bytesSent;   // reached the current printer
-    std::atomic<int32_t> result;       // the current printer's result code
-    std::atomic<int32_t> connected;    // 1 once the connection is open
-    std::atomic<int32_t> workerActive; // 1 from the worker's start until it leaves its send loop
-    std::mutex* deliveryLock;          // the running job's lock
+    std::atomic<uint32_t> bytesSent;    // reached the current printer
+    std::atomic<int32_t> result;        // the current printer's result code
+    std::atomic<int32_t> connected;     // 1 once the connection is open
+    std::atomic<int32_t> workerActive;  // 1 from the worker's start until it leaves its send loop
+    std::atomic<int32_t> cancelWaiting; // 1 while a Cancel waits for the delivery lock
+    std::mutex* deliveryLock;           // the running job's lock
 };
 
 // Thread entry of one printer's delivery: opens the connection under the delivery lock, sends
