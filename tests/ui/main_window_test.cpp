@@ -22,6 +22,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -45,12 +46,6 @@ int RefuseSearch(int, const char* const*, int, const ModelListEntry*, const char
 }
 int RefuseRelease(int, DiscoveredPrinter*) {
     return 0;
-}
-
-QByteArray SampleBackup() {
-    return QByteArrayLiteral("\x1b%-12345X@PJL\r\n@PJL COMMENT VERSION:BACKUP=1.04\r\n"
-                             "@PJL ENTER LANGUAGE=DOWNLOAD\r\nMERIN-AIO-QTB ADDRESSBOOK\r\n") +
-           QByteArray(3000, 'x') + QByteArrayLiteral("\x1b%-12345X");
 }
 
 // Runs `action` on the next modal dialog of type T once it is up.
@@ -128,6 +123,7 @@ class MainWindowTest : public QObject {
     QTemporaryDir m_dir;
     QString m_backup;
     QString m_notBackup;
+    std::string m_backupData;
 
   private slots:
     void initTestCase() {
@@ -136,8 +132,16 @@ class MainWindowTest : public QObject {
         QVERIFY(m_dir.isValid());
         m_backup = m_dir.filePath(QStringLiteral("book.rvk"));
         m_notBackup = m_dir.filePath(QStringLiteral("notes.rvk"));
+        // The sample that the demo uses, so that it is known to pass the checks.
+        QProcess make;
+        make.start(QStringLiteral("bash"),
+                   {qEnvironmentVariable("TOLVANE_SOURCE_DIR") + "/scripts/make-sample-backup",
+                    m_backup, QStringLiteral("50")});
+        QVERIFY(make.waitForFinished(60000) && make.exitCode() == 0);
         QFile backup(m_backup);
-        QVERIFY(backup.open(QIODevice::WriteOnly) && backup.write(SampleBackup()) > 0);
+        QVERIFY(backup.open(QIODevice::ReadOnly));
+        m_backupData = backup.readAll().toStdString();
+        QCOMPARE(m_backupData.size(), size_t{120 + 50 * 61});
         QFile notes(m_notBackup);
         QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("@PJL just a note\r\n") > 0);
     }
@@ -484,7 +488,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.State(QStringLiteral("10.0.0.1")), int(kTickUntickedLocked));
         QCOMPARE(w.Status(QStringLiteral("10.0.0.2")), QStringLiteral("Failed"));
         QCOMPARE(w.State(QStringLiteral("10.0.0.2")), int(kTickTicked));
-        QCOMPARE(w.transport.Log(u"10.0.0.1").received, SampleBackup().toStdString());
+        QCOMPARE(w.transport.Log(u"10.0.0.1").received, m_backupData);
 
         // The second run goes to the failed printer and the newly ticked one only.
         w.transport.Script(u"10.0.0.2", FakePrinterScript{});
@@ -493,7 +497,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.transport.Log(u"10.0.0.1").opens, 1);
         QCOMPARE(w.transport.Log(u"10.0.0.2").opens, 2);
         QCOMPARE(w.transport.Log(u"10.0.0.3").opens, 1);
-        QCOMPARE(w.transport.Log(u"10.0.0.2").received, SampleBackup().toStdString());
+        QCOMPARE(w.transport.Log(u"10.0.0.2").received, m_backupData);
         for (const char16_t* address : {u"10.0.0.1", u"10.0.0.2", u"10.0.0.3"})
             QCOMPARE(w.Status(QString::fromUtf16(address)), QStringLiteral("Sent"));
         // Every row is locked now: nothing left to send to.
