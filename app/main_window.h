@@ -45,7 +45,6 @@ class CTolvaneDlg : public QDialog {
     void OnDownload();
 
     QString CommunityName() const { return m_communityName; }
-    QString BackupFileName() const { return m_backupFileName; }
 
   protected:
     // Enter presses the focused button and does nothing elsewhere.
