@@ -4,6 +4,7 @@
 #include "tests/support/fake_transport.h"
 #include "tests/support/heap_guard.h"
 #include "tests/support/message_box_recorder.h"
+#include "tests/support/thread_state.h"
 #include "text/heap.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
@@ -426,10 +427,17 @@ TEST_F(DeliveryJobTest, CancelWhileConnectingWaitsForTheOpen) {
         Start(WriteFile(1000));
         m_job.Tick();
         ASSERT_TRUE(fake.WaitUntilOpenHeld(10s));
+        // The open ends only once this thread is inside Cancel, asleep on the delivery lock; a
+        // fixed delay would let a slow machine reach Cancel after the open had ended.
+        const pid_t canceller = CurrentThreadId();
+        std::atomic<bool> cancelling{false};
         std::thread opener([&] {
-            std::this_thread::sleep_for(100ms); // meanwhile Cancel waits for the lock
+            while (!cancelling.load())
+                std::this_thread::yield();
+            EXPECT_TRUE(WaitUntilThreadSleeps(canceller, 10s)) << "Cancel never waited";
             fake.ReleaseOpen();
         });
+        cancelling.store(true);
         m_job.Cancel(); // waits on the delivery lock until the open has ended
         opener.join();
         RunToEnd();
