@@ -4,7 +4,7 @@
 #include "app/single_instance.h"
 #include "delivery/transport.h"
 #include "platform/message_box.h"
-#include "platform/qt_message_box.h"
+#include "ui/qt_message_box.h"
 #include "platform/socket_startup.h"
 #include "text/heap.h"
 #include "text/notices.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings.h"
+#include "printers/settings.h"
 
 #include <QApplication>
 #include <QString>

@@ -2,9 +2,9 @@
 
 #include "app/application.h"
 #include "app/network_printer_list.h"
-#include "app/printer_table.h"
+#include "printers/printer_table.h"
 #include "delivery/backup_file.h"
-#include "delivery/sending_dialog.h"
+#include "ui/sending_dialog.h"
 #include "platform/file_filter.h"
 #include "platform/message_box.h"
 #include "platform/text_convert.h"

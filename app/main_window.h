@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/settings.h"
-#include "app/table_refresh.h"
+#include "printers/settings.h"
+#include "printers/table_refresh.h"
 
 #include <QDialog>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/printer_table.h"
-#include "app/table_refresh.h"
+#include "printers/printer_table.h"
+#include "printers/table_refresh.h"
 #include "ui/check_list_ctrl.h"
 
 #include <QPointer>

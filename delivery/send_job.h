@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/printer_records.h"
+#include "delivery/delivery_node.h"
 #include "delivery/transport.h"
 
 #include <atomic>

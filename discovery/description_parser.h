@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/printer_records.h"
+#include "discovery/model_list.h"
 #include "discovery/exchange_state.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 // The delivery through the progress dialog against simulated printers on the real port 9100.
-#include "app/printer_table.h"
+#include "printers/printer_table.h"
 #include "delivery/backup_file.h"
-#include "delivery/sending_dialog.h"
+#include "ui/sending_dialog.h"
 #include "delivery/transport.h"
 #include "platform/text_convert.h"
 #include "tests/lab/lab_environment.h"

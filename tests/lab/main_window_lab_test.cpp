@@ -2,7 +2,7 @@
 // takes a hand-added address, and sends a backup file to the ticked printers over TCP.
 #include "app/main_window.h"
 #include "app/network_printer_list.h"
-#include "app/printer_table.h"
+#include "printers/printer_table.h"
 #include "delivery/transport.h"
 #include "platform/socket_startup.h"
 #include "tests/lab/lab_environment.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/table_refresh.h"
+#include "printers/table_refresh.h"
 #include "tests/support/printer_samples.h"
 
 #include <memory>

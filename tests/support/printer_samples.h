@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/printer_records.h"
+#include "printers/printer_records.h"
 #include "discovery/discovery.h"
 #include "platform/text_convert.h"
 #include "text/heap.h"

@@ -2,8 +2,8 @@
 // packet leaves the process. The real sockets are tried in the lab (tests/lab).
 #include "app/main_window.h"
 #include "app/network_printer_list.h"
-#include "app/printer_table.h"
-#include "delivery/sending_dialog.h"
+#include "printers/printer_table.h"
+#include "ui/sending_dialog.h"
 #include "tests/support/fake_discovery.h"
 #include "tests/support/fake_transport.h"
 #include "tests/support/message_box_recorder.h"

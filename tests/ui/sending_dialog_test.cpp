@@ -1,4 +1,4 @@
-#include "delivery/sending_dialog.h"
+#include "ui/sending_dialog.h"
 #include "platform/text_convert.h"
 #include "tests/support/fake_transport.h"
 #include "tests/support/message_box_recorder.h"

@@ -1,4 +1,4 @@
-#include "app/printer_table.h"
+#include "printers/printer_table.h"
 #include "tests/support/heap_guard.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/printer_samples.h"

@@ -1,5 +1,5 @@
-#include "app/printer_table.h"
-#include "app/table_refresh.h"
+#include "printers/printer_table.h"
+#include "printers/table_refresh.h"
 #include "tests/support/fake_discovery.h"
 #include "tests/support/heap_guard.h"
 #include "tests/support/message_box_recorder.h"

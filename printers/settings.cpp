@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "printers/settings.h"
 
 #include "platform/text_convert.h"
 #include "text/string_ids.h"

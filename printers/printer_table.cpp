@@ -1,4 +1,4 @@
-#include "app/printer_table.h"
+#include "printers/printer_table.h"
 
 #include "discovery/discovery.h"
 #include "platform/text_convert.h"

@@ -1,4 +1,4 @@
-#include "delivery/sending_dialog.h"
+#include "ui/sending_dialog.h"
 
 #include "text/string_ids.h"
 #include "text/string_table.h"

@@ -1,6 +1,6 @@
-#include "app/table_refresh.h"
+#include "printers/table_refresh.h"
 
-#include "app/printer_table.h"
+#include "printers/printer_table.h"
 #include "platform/text_convert.h"
 #include "text/heap.h"
 #include "text/notices.h"

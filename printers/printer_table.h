@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/printer_records.h"
+#include "printers/printer_records.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,4 +1,4 @@
-#include "platform/qt_message_box.h"
+#include "ui/qt_message_box.h"
 
 #include "platform/message_box.h"
 
