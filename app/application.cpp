@@ -4,12 +4,12 @@
 #include "app/single_instance.h"
 #include "delivery/transport.h"
 #include "platform/message_box.h"
-#include "ui/qt_message_box.h"
 #include "platform/socket_startup.h"
 #include "text/heap.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
 #include "text/string_table.h"
+#include "ui/qt_message_box.h"
 
 const QString CTolvaneApp::InstanceName = QStringLiteral("Tolvane_Korvil_2950MFP");
 

@@ -2,12 +2,11 @@
 
 #include "app/application.h"
 #include "app/network_printer_list.h"
-#include "printers/printer_table.h"
 #include "delivery/backup_file.h"
-#include "ui/sending_dialog.h"
 #include "platform/file_filter.h"
 #include "platform/message_box.h"
 #include "platform/text_convert.h"
+#include "printers/printer_table.h"
 #include "text/heap.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
@@ -18,6 +17,7 @@
 #include "ui/drag_edit.h"
 #include "ui/field_exchange.h"
 #include "ui/program_icon.h"
+#include "ui/sending_dialog.h"
 
 #include <QFileDialog>
 #include <QGroupBox>

@@ -2,13 +2,13 @@
 // against the floor the job's design sets: per printer the 300 ms pause after closing, plus at
 // most one 100 ms tick before the next printer starts. Needs the printer lab:
 //   scripts/printer-lab --printers bench/delivery.printers -- build/release/bench/delivery_bench
-#include "printers/printer_records.h"
-#include "ui/sending_dialog.h"
 #include "delivery/transport.h"
 #include "platform/text_convert.h"
+#include "printers/printer_records.h"
 #include "text/heap.h"
 #include "text/string_ids.h"
 #include "text/string_table.h"
+#include "ui/sending_dialog.h"
 
 #include <QApplication>
 #include <QFile>

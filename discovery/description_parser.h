@@ -1,7 +1,7 @@
 #pragma once
 
-#include "discovery/model_list.h"
 #include "discovery/exchange_state.h"
+#include "discovery/model_list.h"
 
 #include <QString>
 #include <QStringView>

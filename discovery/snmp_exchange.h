@@ -1,8 +1,8 @@
 #pragma once
 
-#include "discovery/model_list.h"
 #include "discovery/discovery.h"
 #include "discovery/exchange_state.h"
+#include "discovery/model_list.h"
 
 #include <cstddef>
 #include <cstdint>

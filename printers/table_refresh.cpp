@@ -1,7 +1,7 @@
 #include "printers/table_refresh.h"
 
-#include "printers/printer_table.h"
 #include "platform/text_convert.h"
+#include "printers/printer_table.h"
 #include "text/heap.h"
 #include "text/notices.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "printers/printer_records.h"
 #include "discovery/discovery.h"
+#include "printers/printer_records.h"
 
 #include <QStringView>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "delivery/delivery_node.h"
 #include "delivery/delivery_job.h"
+#include "delivery/delivery_node.h"
 
 #include <QDialog>
 #include <QString>

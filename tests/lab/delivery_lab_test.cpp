@@ -1,9 +1,8 @@
 // The delivery through the progress dialog against simulated printers on the real port 9100.
-#include "printers/printer_table.h"
 #include "delivery/backup_file.h"
-#include "ui/sending_dialog.h"
 #include "delivery/transport.h"
 #include "platform/text_convert.h"
+#include "printers/printer_table.h"
 #include "tests/lab/lab_environment.h"
 #include "tests/support/delivery_notices.h"
 #include "tests/support/heap_guard.h"
@@ -11,6 +10,7 @@
 #include "tests/support/thread_state.h"
 #include "text/heap.h"
 #include "text/notices.h"
+#include "ui/sending_dialog.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,9 +2,9 @@
 // takes a hand-added address, and sends a backup file to the ticked printers over TCP.
 #include "app/main_window.h"
 #include "app/network_printer_list.h"
-#include "printers/printer_table.h"
 #include "delivery/transport.h"
 #include "platform/socket_startup.h"
+#include "printers/printer_table.h"
 #include "tests/lab/lab_environment.h"
 #include "tests/support/message_box_recorder.h"
 #include "text/heap.h"

@@ -4,16 +4,16 @@
 // Usage: lab_screenshots BACKUP_FILE OUTPUT_DIR
 #include "app/main_window.h"
 #include "app/network_printer_list.h"
-#include "ui/sending_dialog.h"
 #include "delivery/transport.h"
 #include "platform/message_box.h"
-#include "ui/qt_message_box.h"
 #include "platform/socket_startup.h"
 #include "tests/lab/lab_environment.h"
 #include "text/heap.h"
 #include "text/notices.h"
 #include "ui/add_printer_dialog.h"
 #include "ui/ip_address_edit.h"
+#include "ui/qt_message_box.h"
+#include "ui/sending_dialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "printers/printer_records.h"
 #include "discovery/discovery.h"
 #include "platform/text_convert.h"
+#include "printers/printer_records.h"
 #include "text/heap.h"
 
 #include <QString>

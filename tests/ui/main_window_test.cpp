@@ -3,7 +3,6 @@
 #include "app/main_window.h"
 #include "app/network_printer_list.h"
 #include "printers/printer_table.h"
-#include "ui/sending_dialog.h"
 #include "tests/support/fake_discovery.h"
 #include "tests/support/fake_transport.h"
 #include "tests/support/message_box_recorder.h"
@@ -15,6 +14,7 @@
 #include "ui/community_dialog.h"
 #include "ui/field_exchange.h"
 #include "ui/ip_address_edit.h"
+#include "ui/sending_dialog.h"
 
 #include <QFile>
 #include <QFileDialog>

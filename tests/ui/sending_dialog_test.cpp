@@ -1,8 +1,8 @@
-#include "ui/sending_dialog.h"
 #include "platform/text_convert.h"
 #include "tests/support/fake_transport.h"
 #include "tests/support/message_box_recorder.h"
 #include "text/heap.h"
+#include "ui/sending_dialog.h"
 
 #include <QLabel>
 #include <QProgressBar>
