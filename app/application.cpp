@@ -13,7 +13,8 @@
 
 const QString CTolvaneApp::InstanceName = QStringLiteral("Tolvane_Korvil_2950MFP");
 
-CTolvaneApp::CTolvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
+CTolvaneApp::CTolvaneApp(int& argc, char** argv, const QString& commandLineFile)
+    : QApplication(argc, argv), m_commandLineFile(commandLineFile) {
     TakeProcessHeap();
     SetMessageBoxFunction(ShowQtMessageBox);
     setApplicationName(QStringLiteral("Tolvane"));
@@ -47,7 +48,7 @@ bool CTolvaneApp::InitInstance() {
     if (TransportProbe() == 1)
         InstallTcpTransport();
 
-    CTolvaneDlg dialog(arguments().value(1));
+    CTolvaneDlg dialog(m_commandLineFile);
     SetAppMainWindow(&dialog);
     m_exitStatus = dialog.exec() == kEndOutOfMemory ? kEndOutOfMemory : 0;
     SetAppMainWindow(nullptr);

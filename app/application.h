@@ -12,7 +12,8 @@ class SingleInstance;
 class CTolvaneApp : public QApplication {
     Q_OBJECT
   public:
-    CTolvaneApp(int& argc, char** argv);
+    // `commandLineFile` is the backup file named on the command line, or empty.
+    CTolvaneApp(int& argc, char** argv, const QString& commandLineFile = QString());
     ~CTolvaneApp() override;
 
     // Runs the start-up sequence and the main window; always returns false (nothing follows).
@@ -32,6 +33,7 @@ class CTolvaneApp : public QApplication {
   private:
     bool FirstInstance();
 
+    QString m_commandLineFile;
     QString m_windowClassName;
     AppSettings m_settings{};
     SingleInstance* m_singleInstance = nullptr;

@@ -1,7 +1,13 @@
 #include "app/application.h"
+#include "app/command_line.h"
 
 int main(int argc, char** argv) {
-    CTolvaneApp app(argc, argv);
+    // Answered before the application object exists: no display, no single-instance lock.
+    const CommandLine commandLine = ParseCommandLine(ArgumentsAfterProgram(argc, argv));
+    if (commandLine.action != CommandLine::Action::Run)
+        return AnswerCommandLine(commandLine);
+
+    CTolvaneApp app(argc, argv, commandLine.backupFile);
     app.InitInstance();
     return app.ExitStatus();
 }
