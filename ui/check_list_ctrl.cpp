@@ -46,24 +46,12 @@ void CMyListCtrl::InitStateImages() {
 }
 
 void CMyListCtrl::OnListClick(const QPoint& point) {
-    const int count = topLevelItemCount();
-    if (count == 0)
+    const int row = RowOnPage(point);
+    if (row < 0)
         return;
-    const int top = verticalScrollBar()->value();
-    const int rowHeight = visualRect(model()->index(top, 0)).height();
-    const int perPage = rowHeight > 0 ? viewport()->height() / rowHeight : 0;
-    // The rows on the page, the partly visible one below them included.
-    const int last = std::min(top + perPage, count - 1);
-    for (int row = top; row <= last; ++row) {
-        const QRect bounds = RowBounds(row);
-        if (!bounds.contains(point))
-            continue;
-        selectionModel()->setCurrentIndex(model()->index(row, 0),
-                                          QItemSelectionModel::ClearAndSelect |
-                                              QItemSelectionModel::Rows);
-        OnCellClick(row, HitTestColumn(point.x(), bounds.left()));
-        return;
-    }
+    selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                  QItemSelectionModel::Rows);
+    OnCellClick(row, HitTestColumn(point.x(), RowBounds(row).left()));
 }
 
 int CMyListCtrl::HitTestColumn(int x, int rowLeft) const {
@@ -152,10 +140,17 @@ void* CMyListCtrl::GetItemData(int row) const {
                            : nullptr;
 }
 
+void CMyListCtrl::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        m_pressedRow = RowOnPage(event->position().toPoint());
+    QTreeWidget::mousePressEvent(event);
+}
+
 void CMyListCtrl::mouseReleaseEvent(QMouseEvent* event) {
     QTreeWidget::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton)
-        OnListClick(event->position().toPoint());
+    const QPoint point = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && RowOnPage(point) == m_pressedRow)
+        OnListClick(point);
 }
 
 void CMyListCtrl::ShowStateImage(QTreeWidgetItem* item) const {
@@ -174,4 +169,20 @@ QRect CMyListCtrl::RowBounds(int row) const {
     const int columns = header()->length();
     const int right = std::max(left + columns, viewport()->width());
     return QRect(left, cell.top(), right - left, cell.height());
+}
+
+int CMyListCtrl::RowOnPage(const QPoint& point) const {
+    const int count = topLevelItemCount();
+    if (count == 0)
+        return -1;
+    const int top = verticalScrollBar()->value();
+    const int rowHeight = visualRect(model()->index(top, 0)).height();
+    const int perPage = rowHeight > 0 ? viewport()->height() / rowHeight : 0;
+    // The rows on the page, the partly visible one below them included.
+    const int last = std::min(top + perPage, count - 1);
+    for (int row = top; row <= last; ++row) {
+        if (RowBounds(row).contains(point))
+            return row;
+    }
+    return -1;
 }

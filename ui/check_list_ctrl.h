@@ -9,7 +9,8 @@ class QRect;
 
 // A report-view list whose rows carry a tick box drawn from the control's own four state
 // images (1 unticked, 2 ticked, 3 ticked and locked, 4 unticked and locked). A left click is
-// turned into a (row, column) event for the derived class; there is no keyboard toggle.
+// turned into a (row, column) event for the derived class; there is no keyboard toggle. A press
+// on one row released on another is a drag, not a click.
 class CMyListCtrl : public QTreeWidget {
     Q_OBJECT
   public:
@@ -47,6 +48,7 @@ class CMyListCtrl : public QTreeWidget {
     void* GetItemData(int row) const;
 
   protected:
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
     QList<QPixmap> m_stateImages;
@@ -56,4 +58,8 @@ class CMyListCtrl : public QTreeWidget {
   private:
     void ShowStateImage(QTreeWidgetItem* item) const;
     QRect RowBounds(int row) const;
+    // The row on the page (the partly visible one below included) under `point`, or -1.
+    int RowOnPage(const QPoint& point) const;
+
+    int m_pressedRow = -1;
 };

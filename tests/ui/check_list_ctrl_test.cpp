@@ -163,21 +163,28 @@ class CheckListCtrlTest : public QObject {
     void clicksReachTheCellUnderThem_data() {
         QTest::addColumn<int>("rows");
         QTest::addColumn<int>("x");
-        QTest::addColumn<double>("rowsDown"); // in row heights from the top of the viewport
-        QTest::addColumn<int>("row");         // -1: the hook is not called
+        QTest::addColumn<double>("rowsDown");    // in row heights from the top of the viewport
+        QTest::addColumn<double>("releaseDown"); // where the button goes up; the press is above
+        QTest::addColumn<int>("row");            // -1: the hook is not called
         QTest::addColumn<int>("column");
-        QTest::newRow("column 0 of row 0") << 5 << 8 << 0.5 << 0 << 0;
-        QTest::newRow("column 1 of row 2") << 5 << 50 << 2.5 << 2 << 1;
-        QTest::newRow("column 2") << 5 << 200 << 1.5 << 1 << 2;
-        QTest::newRow("column 3") << 5 << 400 << 1.5 << 1 << 3;
-        QTest::newRow("right of the last column") << 5 << 500 << 1.5 << 1 << -1;
-        QTest::newRow("below the last row") << 2 << 50 << 3.5 << -1 << 0;
-        QTest::newRow("an empty list") << 0 << 50 << 0.5 << -1 << 0;
+        QTest::newRow("column 0 of row 0") << 5 << 8 << 0.5 << 0.5 << 0 << 0;
+        QTest::newRow("column 1 of row 2") << 5 << 50 << 2.5 << 2.5 << 2 << 1;
+        QTest::newRow("column 2") << 5 << 200 << 1.5 << 1.5 << 1 << 2;
+        QTest::newRow("column 3") << 5 << 400 << 1.5 << 1.5 << 1 << 3;
+        QTest::newRow("right of the last column") << 5 << 500 << 1.5 << 1.5 << 1 << -1;
+        QTest::newRow("below the last row") << 2 << 50 << 3.5 << 3.5 << -1 << 0;
+        QTest::newRow("an empty list") << 0 << 50 << 0.5 << 0.5 << -1 << 0;
+        QTest::newRow("pressed on row 0, released on row 2: a drag")
+            << 5 << 8 << 0.5 << 2.5 << -1 << 0;
+        QTest::newRow("pressed below the rows, released on row 1")
+            << 2 << 8 << 3.5 << 1.5 << -1 << 0;
+        QTest::newRow("moved within row 1: a click") << 5 << 8 << 1.2 << 1.8 << 1 << 0;
     }
     void clicksReachTheCellUnderThem() {
         QFETCH(int, rows);
         QFETCH(int, x);
         QFETCH(double, rowsDown);
+        QFETCH(double, releaseDown);
         QFETCH(int, row);
         QFETCH(int, column);
         RecordingList list;
@@ -186,8 +193,10 @@ class CheckListCtrlTest : public QObject {
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         const int height = RowHeight(list);
-        QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+        QTest::mousePress(list.viewport(), Qt::LeftButton, {},
                           QPoint(x, static_cast<int>(rowsDown * height)));
+        QTest::mouseRelease(list.viewport(), Qt::LeftButton, {},
+                            QPoint(x, static_cast<int>(releaseDown * height)));
         if (row < 0) {
             QVERIFY(list.cells.empty());
         } else {
