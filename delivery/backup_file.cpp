@@ -48,18 +48,18 @@ void CopyProductCode(const uint8_t* data, size_t length, size_t keyword, char* p
         *space = '\0';
 }
 
-bool CheckContent(const uint8_t* data, size_t length, char* productCode) {
+BackupContent CheckContent(const uint8_t* data, size_t length, char* productCode) {
     // The searches see the content only up to its first NUL byte.
     const auto* nul = static_cast<const uint8_t*>(std::memchr(data, 0, length));
     const std::string_view text(reinterpret_cast<const char*>(data),
                                 nul != nullptr ? static_cast<size_t>(nul - data) : length);
     if (!HasComponentMarker(text))
-        return false;
+        return BackupContent::NoComponentMarker;
     const size_t keyword = text.find(kDownloadKeyword);
     if (keyword == std::string_view::npos)
-        return false;
+        return BackupContent::NoDownloadKeyword;
     CopyProductCode(data, length, keyword, productCode);
-    return true;
+    return BackupContent::Valid;
 }
 
 char16_t FoldAsciiLetter(char16_t c) {
@@ -73,23 +73,27 @@ bool BackupFileExists(QStringView path) {
     return file.Open(path);
 }
 
-bool ValidateBackupFile(QStringView path, char* productCode) {
+BackupContent InspectBackupFile(QStringView path, char* productCode) {
     productCode[0] = '\0';
     ExclusiveFile file;
     if (!file.Open(path))
-        return false;
+        return BackupContent::CannotOpen;
     const uint64_t length = file.Length();
     if (length == 0 || length >= kMaxFileLength)
-        return false;
+        return BackupContent::EmptyOrTooLarge;
     auto* data = static_cast<uint8_t*>(HeapAllocZero(length));
     if (data == nullptr) {
         ShowOutOfMemory();
-        return false;
+        return BackupContent::OutOfMemory;
     }
     file.ReadWhole(data, static_cast<uint32_t>(length));
-    const bool valid = CheckContent(data, length, productCode);
+    const BackupContent verdict = CheckContent(data, length, productCode);
     HeapFree(data);
-    return valid;
+    return verdict;
+}
+
+bool ValidateBackupFile(QStringView path, char* productCode) {
+    return InspectBackupFile(path, productCode) == BackupContent::Valid;
 }
 
 bool CheckProductCode(const char* productCode) {

@@ -9,6 +9,19 @@ constexpr int kProductCodeFieldBytes = 17;
 // program holds it locked).
 bool BackupFileExists(QStringView path);
 
+// What the content check found, by the first rule that failed.
+enum class BackupContent {
+    Valid,
+    CannotOpen,        // missing, unreadable or locked by another program
+    EmptyOrTooLarge,   // 0 bytes, or 4 GiB or more
+    OutOfMemory,       // no buffer for the file (after the out-of-memory notice)
+    NoComponentMarker, // no "@PJL COMMENT VERSION:<component>=" in the text part
+    NoDownloadKeyword, // no "@PJL ENTER LANGUAGE=DOWNLOAD" in the text part
+};
+
+// ValidateBackupFile with the reason for a refusal.
+BackupContent InspectBackupFile(QStringView path, char* productCode);
+
 // Reads the whole file and checks that its text part carries a component marker and the
 // download keyword; on success `productCode` (kProductCodeFieldBytes) holds the product-code
 // field that follows the keyword. False for an unreadable, empty or 4 GiB or larger file, and

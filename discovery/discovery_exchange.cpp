@@ -1,6 +1,7 @@
 #include "discovery/snmp_exchange.h"
 
 #include "discovery/description_parser.h"
+#include "discovery/result_list.h"
 #include "discovery/snmp_codec.h"
 #include "platform/text_convert.h"
 #include "platform/tick.h"
@@ -90,50 +91,6 @@ size_t BuildReadSet(pollfd* set, SocketData** owner) {
         ++count;
     }
     return count;
-}
-
-char* NarrowCopy(const char16_t* wide) {
-    const std::string narrow = WideToNarrow(QStringView(wide, WideLength(wide)));
-    auto* copy = static_cast<char*>(HeapAllocZero(narrow.size() + 1));
-    if (copy != nullptr)
-        std::memcpy(copy, narrow.data(), narrow.size());
-    return copy;
-}
-
-bool FillNarrowFields(DiscoveredPrinter& entry) {
-    entry.narrowName = NarrowCopy(entry.wideName);
-    if (entry.narrowName == nullptr)
-        return false;
-    entry.narrowAddress = NarrowCopy(entry.wideAddress);
-    if (entry.narrowAddress == nullptr)
-        return false;
-    entry.narrowVersion = NarrowCopy(entry.wideVersion);
-    return entry.narrowVersion != nullptr;
-}
-
-// Turns the accepted answers into a result array. Returns 5 when an allocation fails; the
-// array, partly filled, is still handed over unless it could not be allocated itself.
-int BuildResultList(int versionKind, DiscoveredPrinter** list, int* count) {
-    const size_t total = g_answers.size();
-    auto* entries =
-        static_cast<DiscoveredPrinter*>(HeapAllocZero(total * sizeof(DiscoveredPrinter)));
-    if (entries == nullptr)
-        return kResultOutOfMemory;
-    int result = kResultSuccess;
-    for (size_t i = 0; i < total; ++i) {
-        DiscoveredPrinter& entry = entries[i];
-        SplitDescription(g_answers[i]->description, versionKind, &entry.wideName,
-                         &entry.wideVersion);
-        entry.wideAddress = HeapStrDup(g_answers[i]->address);
-        if (entry.wideName == nullptr || entry.wideAddress == nullptr ||
-            entry.wideVersion == nullptr) {
-            result = kResultOutOfMemory;
-            break;
-        }
-    }
-    *list = entries;
-    *count = static_cast<int>(total);
-    return result;
 }
 
 } // namespace
@@ -251,7 +208,7 @@ int SnmpDiscover(int versionKind, const char* const* addresses, int addressCount
         if (result == kResultSuccess) {
             std::erase_if(g_answers, [](const auto& answer) { return answer->matched == 0; });
             if (!g_answers.empty())
-                result = BuildResultList(versionKind, list, count);
+                result = BuildResultList(g_answers, versionKind, list, count);
         }
     }
     g_sockets.clear();
@@ -266,15 +223,7 @@ int FindNetworkPrinters(int versionKind, const char* const* addresses, int addre
         SnmpDiscover(versionKind, addresses, addressCount, models, community, mode, list, count);
     if (result != kResultSuccess || *count == 0)
         return result;
-    for (int i = 0; i < *count; ++i) {
-        if (!FillNarrowFields((*list)[i])) {
-            FreeNetworkPrinterList(*count, *list);
-            *list = nullptr;
-            *count = 0;
-            return kResultOutOfMemory;
-        }
-    }
-    return kResultSuccess;
+    return FillNarrowForms(list, count);
 }
 
 int FreeNetworkPrinterList(int count, DiscoveredPrinter* list) {

@@ -87,9 +87,14 @@ bool RawPort::AddPrinter(const std::string& address, const RawBehaviour& behavio
     ::setsockopt(added.listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
     if (behaviour.mode == Mode::Stall || behaviour.mode == Mode::Slow) {
         // Set before listen so that accepted sockets inherit it and the window stays small:
-        // the sender feels the printer's pace at once instead of after megabytes.
-        const int smallest = 1;
-        ::setsockopt(added.listener, SOL_SOCKET, SO_RCVBUF, &smallest, sizeof(smallest));
+        // the sender feels the printer's pace at once instead of after megabytes. A slow
+        // printer still needs room for one tick's worth, or the buffer and not the rate
+        // would set its pace (the kernel raises tiny values to its minimum).
+        const int room = behaviour.mode == Mode::Slow
+                             ? static_cast<int>(std::min<uint64_t>(
+                                   behaviour.amount * kSlowTick.count() / 1000, 1 << 24))
+                             : 1;
+        ::setsockopt(added.listener, SOL_SOCKET, SO_RCVBUF, &room, sizeof(room));
     }
     const sockaddr_in local = PortAddress(address, kPort);
     if (::bind(added.listener, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) != 0) {
@@ -192,13 +197,16 @@ void RawPort::SlowTick(Connection& connection) {
     // Credit for at most one second, so an idle spell is not followed by a burst.
     connection.slowCredit =
         std::min(connection.slowCredit + perSecond * kSlowTick.count() / 1000.0, perSecond);
-    const auto whole = static_cast<uint64_t>(connection.slowCredit);
-    if (whole > 0) {
+    // Several reads when the credit is larger than one read takes; stop when nothing waits.
+    for (auto whole = static_cast<uint64_t>(connection.slowCredit); whole > 0;
+         whole = static_cast<uint64_t>(connection.slowCredit)) {
         const uint64_t before = connection.received;
         if (!ReadSome(connection, whole)) {
             Finish(connection, false);
             return;
         }
+        if (connection.received == before)
+            break;
         connection.slowCredit -= static_cast<double>(connection.received - before);
     }
     connection.slowTimer = m_loop.After(kSlowTick, [this, &connection] { SlowTick(connection); });

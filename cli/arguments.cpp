@@ -1,0 +1,278 @@
+#include "cli/arguments.h"
+
+#include "discovery/snmp_codec.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+namespace {
+
+// What a command admits besides its positional words.
+struct CommandRules {
+    const char* name;
+    CliCommand command;
+    std::vector<std::string> options;
+};
+
+const CommandRules kCommands[] = {
+    {"discover",
+     CliCommand::Discover,
+     {"--community", "--address", "--range", "--no-broadcast", "--json"}},
+    {"check", CliCommand::Check, {}},
+    {"restore",
+     CliCommand::Restore,
+     {"--all", "--community", "--address", "--range", "--no-broadcast", "--parallel", "--report",
+      "--yes"}},
+};
+
+bool TakesValue(const std::string& option) {
+    return option == "--community" || option == "--address" || option == "--range" ||
+           option == "--parallel" || option == "--report";
+}
+
+// Printers have ordinary unicast addresses; these never name one.
+bool PrinterAddress(const std::string& text, std::string* error) {
+    uint32_t address = 0;
+    if (!ParseIpv4Address(text, &address)) {
+        *error = "'" + text + "' is not an IPv4 address (a.b.c.d)";
+        return false;
+    }
+    const uint32_t first = address >> 24;
+    if (address == 0 || first >= 224) {
+        *error = text + " is not a printer address (unspecified, multicast or broadcast)";
+        return false;
+    }
+    return true;
+}
+
+bool Range(const std::string& text, AddressRange* range, std::string* error) {
+    if (!ParseAddressRange(text, range)) {
+        *error = "'" + text + "' is not a range in CIDR form (a.b.c.d/n)";
+        return false;
+    }
+    if (range->prefixLength < kWidestRangePrefix) {
+        *error = "--range " + text + " is wider than /16; split it into /16 ranges or narrower";
+        return false;
+    }
+    return true;
+}
+
+bool Parallel(const std::string& text, int* parallel, std::string* error) {
+    int value = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || failure != std::errc() || end != text.data() + text.size() || value < 1 ||
+        value > kMaxParallel) {
+        *error = "--parallel takes a number from 1 to 64, not '" + text + "'";
+        return false;
+    }
+    *parallel = value;
+    return true;
+}
+
+bool ApplyOption(const std::string& option, const std::string& value, CliArguments* arguments,
+                 std::string* error) {
+    SearchScope& scope = arguments->scope;
+    if (option == "--community") {
+        if (value.size() > kSnmpCommunityMaxBytes) {
+            *error = "--community takes at most 32 bytes";
+            return false;
+        }
+        scope.community = value;
+    } else if (option == "--address") {
+        if (!PrinterAddress(value, error))
+            return false;
+        scope.addresses.push_back(value);
+    } else if (option == "--range") {
+        AddressRange range{};
+        if (!Range(value, &range, error))
+            return false;
+        scope.ranges.push_back(range);
+    } else if (option == "--parallel") {
+        return Parallel(value, &arguments->parallel, error);
+    } else if (option == "--report") {
+        arguments->report = value;
+    } else if (option == "--no-broadcast") {
+        scope.broadcast = false;
+    } else if (option == "--json") {
+        arguments->json = true;
+    } else if (option == "--all") {
+        arguments->all = true;
+    } else if (option == "--yes") {
+        arguments->yes = true;
+    }
+    return true;
+}
+
+bool CheckPositionals(const std::vector<std::string>& positionals, CliArguments* arguments,
+                      std::string* error) {
+    switch (arguments->command) {
+    case CliCommand::Discover:
+        if (!positionals.empty()) {
+            *error = "discover takes no argument '" + positionals.front() + "'";
+            return false;
+        }
+        return true;
+    case CliCommand::Check:
+        if (positionals.size() != 1) {
+            *error = "check takes exactly one FILE";
+            return false;
+        }
+        arguments->file = positionals.front();
+        return true;
+    default:
+        break;
+    }
+    if (positionals.empty()) {
+        *error = "restore needs a FILE";
+        return false;
+    }
+    arguments->file = positionals.front();
+    for (auto word = positionals.begin() + 1; word != positionals.end(); ++word) {
+        if (!PrinterAddress(*word, error))
+            return false;
+        if (std::find(arguments->targets.begin(), arguments->targets.end(), *word) ==
+            arguments->targets.end())
+            arguments->targets.push_back(*word);
+    }
+    if (arguments->all == !arguments->targets.empty()) {
+        *error = arguments->all ? "restore takes --all or printer addresses, not both"
+                                : "restore needs --all or printer addresses";
+        return false;
+    }
+    // Printers named by address are asked directly; the search options only widen --all.
+    if (!arguments->all &&
+        (!arguments->scope.addresses.empty() || !arguments->scope.ranges.empty())) {
+        *error = "--address and --range go with --all; name printers as ADDR arguments instead";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseArguments(const std::vector<std::string>& words, CliArguments* arguments,
+                    std::string* error) {
+    *arguments = CliArguments{};
+    arguments->scope.community = kSnmpDefaultCommunity;
+    if (std::find(words.begin(), words.end(), "--help") != words.end()) {
+        arguments->command = CliCommand::Help;
+        return true;
+    }
+    if (words.size() == 1 && words.front() == "--version") {
+        arguments->command = CliCommand::Version;
+        return true;
+    }
+    if (words.empty()) {
+        *error = "no command given";
+        return false;
+    }
+    const auto rules = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const CommandRules& c) { return words.front() == c.name; });
+    if (rules == std::end(kCommands)) {
+        *error = "unknown command '" + words.front() + "'";
+        return false;
+    }
+    arguments->command = rules->command;
+    std::vector<std::string> positionals;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (optionsEnded || word.size() < 2 || word[0] != '-') {
+            positionals.push_back(word);
+            continue;
+        }
+        if (word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const size_t equals = word.find('=');
+        const std::string option = word.substr(0, equals);
+        if (std::find(rules->options.begin(), rules->options.end(), option) ==
+            rules->options.end()) {
+            *error = "unknown option " + option + " for " + rules->name;
+            return false;
+        }
+        std::optional<std::string> value;
+        if (equals != std::string::npos)
+            value = word.substr(equals + 1);
+        if (TakesValue(option) && !value) {
+            if (i + 1 == words.size()) {
+                *error = option + " needs a value";
+                return false;
+            }
+            value = words[++i];
+        } else if (!TakesValue(option) && value) {
+            *error = option + " takes no value";
+            return false;
+        }
+        if (!ApplyOption(option, value.value_or(""), arguments, error))
+            return false;
+    }
+    return CheckPositionals(positionals, arguments, error);
+}
+
+std::string UsageText() {
+    return "Usage: tolvane-cli discover [--community NAME] [--address ADDR]... [--range CIDR]...\n"
+           "                            [--no-broadcast] [--json]\n"
+           "  or:  tolvane-cli check FILE\n"
+           "  or:  tolvane-cli restore FILE (--all | ADDR...) [--community NAME] [--address "
+           "ADDR]...\n"
+           "                            [--range CIDR]... [--no-broadcast] [--parallel N]\n"
+           "                            [--report FILE.json] [--yes]\n"
+           "  or:  tolvane-cli --help | --version\n";
+}
+
+std::string HelpText() {
+    return UsageText() +
+           R"(Find Korvil 2950MFP-D and -N printers by SNMP and restore an address-book backup
+file (.rvk) into them over raw TCP port 9100, from a terminal, a script or an
+orchestration tool.
+
+Commands:
+  discover            list the accepted printers: a table sorted by address
+                      (address, name, version; "-" when the printer gives no
+                      name), or with --json an array of {"address", "name",
+                      "version"} ("" for no name)
+  check FILE          say whether FILE is a backup file for this product, or
+                      which rule it breaks
+  restore FILE (--all | ADDR...)
+                      check FILE, then send it whole to every accepted printer
+                      with a name that the search finds (--all), or to each ADDR
+                      that answers as an accepted printer with a name (the others
+                      are skipped and get nothing)
+
+Options:
+  --community NAME    SNMP community of the search (default "orchid")
+  --address ADDR      also ask ADDR directly, for a printer that hears no
+                      broadcast (behind a router); may be repeated
+  --range CIDR        also ask every host address of CIDR directly (/16 to /32),
+                      at most 5,000 requests a second, collecting replies until
+                      one second after the last; may be repeated
+  --no-broadcast      do not search by broadcast
+  --json              discover: print JSON instead of a table
+  --all               restore: every printer the search finds
+  --parallel N        restore: send to at most N printers at once (1 to 64,
+                      default 8)
+  --report FILE.json  restore: write the outcome as JSON: {"file", "size",
+                      "printers": [{"address", "name", "outcome", "bytes",
+                      "seconds", "error"}], "sent", "failed"}
+  --yes               restore: do not ask "Send FILE to N printers? [y/N]"
+                      (asked only when standard input is a terminal)
+  --help              show this help and exit
+  --version           show the version and exit
+
+Progress goes to standard error: on a terminal one live line per printer being
+served and a total line, otherwise one line per printer as it ends. The summary
+table (address, name, outcome, bytes, seconds, error) goes to standard output.
+The first Ctrl-C cancels every delivery under way; the printers not yet started
+count as cancelled and the report is still written.
+
+Exit status:
+  0    success (restore: every target sent)
+  1    restore: a target failed, was skipped or cancelled; or the search failed
+  2    wrong arguments, or FILE is not a usable backup file (nothing sent)
+  3    restore: no target printer (none found, or every given address skipped)
+  130  restore: interrupted by Ctrl-C
+)";
+}

@@ -1,0 +1,49 @@
+#include "cli/discover_command.h"
+
+#include "cli/console.h"
+#include "cli/json_output.h"
+#include "cli/printer_search.h"
+#include "text/notices.h"
+
+#include <algorithm>
+
+namespace {
+
+QString OrDash(const QString& text) {
+    return text.isEmpty() ? QStringLiteral("-") : text;
+}
+
+void PrintTable(const std::vector<FoundPrinter>& printers) {
+    qsizetype addressWidth = 7; // "ADDRESS"
+    qsizetype nameWidth = 4;    // "NAME"
+    for (const FoundPrinter& printer : printers) {
+        addressWidth = std::max(addressWidth, printer.address.size());
+        nameWidth = std::max(nameWidth, OrDash(printer.name).size());
+    }
+    const auto row = [&](const QString& address, const QString& name, const QString& version) {
+        PrintOut((address.leftJustified(addressWidth) + QStringLiteral("  ") +
+                  name.leftJustified(nameWidth) + QStringLiteral("  ") + version)
+                     .trimmed());
+    };
+    row(QStringLiteral("ADDRESS"), QStringLiteral("NAME"), QStringLiteral("VERSION"));
+    for (const FoundPrinter& printer : printers)
+        row(printer.address, OrDash(printer.name), OrDash(printer.version));
+}
+
+} // namespace
+
+int RunDiscover(const CliArguments& arguments, int versionKind, const ModelListEntry* models) {
+    std::vector<FoundPrinter> printers;
+    const int result = SearchPrinters(arguments.scope, versionKind, models, &printers);
+    if (result != kResultSuccess) {
+        PrintError(SearchFailureText(result));
+        return kExitIncomplete;
+    }
+    if (printers.empty())
+        PrintError(QStringLiteral("no printers found"));
+    if (arguments.json)
+        PrintOut(DiscoveredPrintersJson(printers));
+    else if (!printers.empty())
+        PrintTable(printers);
+    return kExitSuccess;
+}

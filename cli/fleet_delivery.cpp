@@ -1,0 +1,183 @@
+#include "cli/fleet_delivery.h"
+
+#include "delivery/transport.h"
+#include "text/notices.h"
+
+#include <algorithm>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+QString OpenFailure(int result) {
+    switch (result) {
+    case kResultBadArgument:
+        return QStringLiteral("no usable transport");
+    case kResultOutOfMemory:
+        return QStringLiteral("out of memory");
+    default:
+        return QStringLiteral("cannot connect to port %1").arg(kPrinterRawPort);
+    }
+}
+
+} // namespace
+
+FleetDelivery::FleetDelivery(std::span<const uint8_t> data, std::vector<PrinterState> printers)
+    : m_data(data) {
+    for (PrinterState& printer : printers) {
+        m_slots.push_back(std::make_unique<Slot>());
+        m_slots.back()->state = std::move(printer);
+    }
+}
+
+FleetDelivery::~FleetDelivery() {
+    // Workers still making a connection after a Cancel are left to the end of the process.
+    for (std::thread& worker : m_workers) {
+        if (worker.joinable())
+            worker.detach();
+    }
+}
+
+void FleetDelivery::Start(int parallel) {
+    const size_t count = std::min(static_cast<size_t>(parallel), m_slots.size());
+    m_running = static_cast<int>(count);
+    for (size_t i = 0; i < count; ++i)
+        m_workers.emplace_back([this] { Work(); });
+}
+
+void FleetDelivery::Work() {
+    for (size_t i; !m_cancelled && (i = m_next++) < m_slots.size();)
+        Deliver(*m_slots[i]);
+    --m_running;
+}
+
+// The whole conversation with one printer: open with the window's connect retries, send in
+// blocks, close.
+void FleetDelivery::Deliver(Slot& slot) {
+    {
+        std::lock_guard guard(m_lock);
+        if (slot.state.outcome != Outcome::Waiting)
+            return;
+        slot.state.outcome = Outcome::Sending;
+        slot.started = Clock::now();
+    }
+    const std::u16string address = slot.state.address.toStdU16String();
+    const std::u16string name = slot.state.name.toStdU16String();
+    OpenRequest request{};
+    request.wideIpAddress = address.c_str();
+    request.wideName = name.c_str();
+    ConnectionData* connection = nullptr;
+    const int opened = OpenTransport(kTcpTransportIndex, &request, &connection);
+    if (opened != kResultSuccess) {
+        if (m_cancelled)
+            Settle(slot, Outcome::Cancelled, QStringLiteral("cancelled before connecting"));
+        else
+            Settle(slot, Outcome::Failed, OpenFailure(opened));
+        return;
+    }
+    const TransportEntry& transport = TransportTable[connection->transportIndex];
+    {
+        std::lock_guard guard(m_lock);
+        slot.connection = connection;
+        // A Cancel that came while the connection was being made applies before any data.
+        if (m_cancelled)
+            transport.Cancel(connection);
+    }
+    int result = kResultSuccess;
+    uint64_t sent = 0;
+    while (sent < m_data.size() && result == kResultSuccess) {
+        const auto block =
+            static_cast<uint32_t>(std::min<uint64_t>(kFleetBlockBytes, m_data.size() - sent));
+        uint32_t count = 0;
+        result = transport.Send(connection, m_data.data() + sent, block, &count);
+        sent += count;
+        slot.bytes = sent;
+    }
+
+    // Confirmation step goes here: "sent" may be said only once the printer has taken every
+    // byte, and a successful Send only means the kernel buffered them.
+
+    {
+        std::lock_guard guard(m_lock);
+        slot.connection = nullptr;
+    }
+    if (result == kResultSuccess)
+        Settle(slot, Outcome::Sent, {});
+    else if (result == kResultCancelled)
+        Settle(slot, Outcome::Cancelled, QStringLiteral("cancelled after %1 bytes").arg(sent));
+    else
+        Settle(slot, Outcome::Failed, QStringLiteral("connection lost after %1 bytes").arg(sent));
+    transport.Close(connection);
+}
+
+void FleetDelivery::Settle(Slot& slot, Outcome outcome, const QString& error) {
+    std::lock_guard guard(m_lock);
+    if (slot.state.outcome != Outcome::Sending)
+        return; // concluded by the main thread after a Cancel
+    slot.state.outcome = outcome;
+    slot.state.error = error;
+    slot.state.bytes = slot.bytes;
+    slot.state.seconds = std::chrono::duration<double>(Clock::now() - slot.started).count();
+}
+
+void FleetDelivery::Cancel() {
+    m_cancelled = true;
+    std::lock_guard guard(m_lock);
+    for (const auto& slot : m_slots) {
+        if (slot->connection != nullptr)
+            TransportTable[slot->connection->transportIndex].Cancel(slot->connection);
+    }
+}
+
+bool FleetDelivery::Settled() const {
+    std::lock_guard guard(m_lock);
+    const bool pending = std::any_of(m_slots.begin(), m_slots.end(), [&](const auto& slot) {
+        return slot->state.outcome == Outcome::Sending ||
+               (slot->state.outcome == Outcome::Waiting && !m_cancelled);
+    });
+    return !pending;
+}
+
+std::vector<PrinterState> FleetDelivery::Snapshot() const {
+    std::lock_guard guard(m_lock);
+    std::vector<PrinterState> states;
+    for (const auto& slot : m_slots) {
+        states.push_back(slot->state);
+        if (slot->state.outcome == Outcome::Sending) {
+            states.back().bytes = slot->bytes;
+            states.back().seconds =
+                std::chrono::duration<double>(Clock::now() - slot->started).count();
+        }
+    }
+    return states;
+}
+
+std::vector<PrinterState> FleetDelivery::Conclude() {
+    {
+        std::lock_guard guard(m_lock);
+        for (const auto& slot : m_slots) {
+            PrinterState& state = slot->state;
+            if (state.outcome == Outcome::Sending) {
+                state.bytes = slot->bytes;
+                state.seconds = std::chrono::duration<double>(Clock::now() - slot->started).count();
+            }
+            if (state.outcome == Outcome::Waiting || state.outcome == Outcome::Sending) {
+                state.error = state.outcome == Outcome::Waiting ? QStringLiteral("not started")
+                                                                : QStringLiteral("cancelled");
+                state.outcome = Outcome::Cancelled;
+            }
+        }
+    }
+    return Snapshot();
+}
+
+bool FleetDelivery::JoinWorkers(Clock::time_point deadline) {
+    while (m_running > 0 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (m_running > 0)
+        return false;
+    for (std::thread& worker : m_workers)
+        worker.join();
+    m_workers.clear();
+    return true;
+}

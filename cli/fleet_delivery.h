@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <thread>
+#include <vector>
+
+struct ConnectionData;
+
+enum class Outcome { Waiting, Sending, Sent, Failed, Cancelled, Skipped };
+
+// Larger blocks than the window's keep a fast link full with few calls; Send still waits at
+// most 200 ms at a time, so a Cancel is seen as quickly.
+constexpr uint32_t kFleetBlockBytes = 64 * 1024;
+
+// What the run knows of one printer. Read it through FleetDelivery::Snapshot.
+struct PrinterState {
+    QString address;
+    QString name;
+    Outcome outcome = Outcome::Waiting;
+    uint64_t bytes = 0;
+    double seconds = 0;
+    QString error;
+};
+
+// Sends one file to many printers, each on a thread of its own, at most `parallel` at once,
+// all through the TCP entry of the transport table.
+class FleetDelivery {
+  public:
+    FleetDelivery(std::span<const uint8_t> data, std::vector<PrinterState> printers);
+    ~FleetDelivery();
+    FleetDelivery(const FleetDelivery&) = delete;
+    FleetDelivery& operator=(const FleetDelivery&) = delete;
+
+    void Start(int parallel);
+    // Raises the cancel flag of every open connection; printers not started are not begun.
+    void Cancel();
+    // True once every printer has its outcome (a worker may still be closing a connection).
+    bool Settled() const;
+    std::vector<PrinterState> Snapshot() const;
+    // Gives every printer still without an outcome "cancelled" (after a Cancel whose
+    // connections are still being made) and returns the final states.
+    std::vector<PrinterState> Conclude();
+    // Waits for every worker up to `deadline`; false when some still run (only after a Cancel).
+    bool JoinWorkers(std::chrono::steady_clock::time_point deadline);
+
+  private:
+    struct Slot {
+        PrinterState state;
+        std::chrono::steady_clock::time_point started;
+        std::atomic<uint64_t> bytes{0};
+        ConnectionData* connection = nullptr; // open, under m_lock; Cancel only meets it there
+    };
+
+    void Work();
+    void Deliver(Slot& slot);
+    void Settle(Slot& slot, Outcome outcome, const QString& error);
+
+    std::span<const uint8_t> m_data;
+    std::vector<std::unique_ptr<Slot>> m_slots;
+    mutable std::mutex m_lock;
+    std::atomic<size_t> m_next{0};
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<int> m_running{0};
+    std::vector<std::thread> m_workers;
+};

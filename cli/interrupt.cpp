@@ -1,0 +1,48 @@
+#include "cli/interrupt.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <thread>
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+int g_wakeUp[2] = {-1, -1};
+
+void OnInterrupt(int) {
+    g_interrupted = 1;
+    // Only async-signal-safe work here: the byte wakes the waiting main thread.
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(g_wakeUp[1], &byte, 1);
+}
+
+} // namespace
+
+void CatchInterrupt() {
+    if (::pipe2(g_wakeUp, O_CLOEXEC | O_NONBLOCK) != 0)
+        return; // without the pipe Ctrl-C keeps its usual effect
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+bool Interrupted() {
+    return g_interrupted != 0;
+}
+
+bool WaitForInterrupt(std::chrono::milliseconds timeout) {
+    if (Interrupted())
+        return true;
+    if (g_wakeUp[0] < 0) {
+        std::this_thread::sleep_for(timeout);
+        return Interrupted();
+    }
+    pollfd wakeUp{g_wakeUp[0], POLLIN, 0};
+    ::poll(&wakeUp, 1, static_cast<int>(timeout.count()));
+    return Interrupted();
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <chrono>
+
+// The first Ctrl-C only raises a flag and wakes WaitForInterrupt; a second one ends the process
+// as usual.
+void CatchInterrupt();
+
+bool Interrupted();
+
+// Waits up to `timeout` for the first Ctrl-C; true once it has come.
+bool WaitForInterrupt(std::chrono::milliseconds timeout);

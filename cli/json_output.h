@@ -1,0 +1,16 @@
+#pragma once
+
+#include "cli/fleet_delivery.h"
+#include "cli/printer_search.h"
+
+#include <QString>
+
+#include <vector>
+
+// discover --json: [{"address", "name", "version"}], "" for no name.
+QString DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers);
+
+// Writes the restore report {"file", "size", "printers": [{"address", "name", "outcome",
+// "bytes", "seconds", "error"}], "sent", "failed"} whole or not at all. False when it cannot.
+bool WriteRestoreReport(const QString& path, const QString& file, uint64_t size,
+                        const std::vector<PrinterState>& printers);

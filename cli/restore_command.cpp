@@ -1,0 +1,191 @@
+#include "cli/restore_command.h"
+
+#include "cli/check_command.h"
+#include "cli/console.h"
+#include "cli/fleet_delivery.h"
+#include "cli/interrupt.h"
+#include "cli/json_output.h"
+#include "cli/printer_search.h"
+#include "cli/progress_output.h"
+#include "platform/exclusive_file.h"
+#include "text/notices.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// Redraws stay at ten a second or fewer.
+constexpr auto kProgressPeriod = 100ms;
+// After Ctrl-C the deliveries get this long to wind down, so the exit comes within a second
+// even while a connection attempt sleeps between its retries.
+constexpr auto kCancelGrace = 700ms;
+
+bool ReadWholeFile(const QString& path, std::vector<uint8_t>* data) {
+    ExclusiveFile file;
+    if (!file.Open(path))
+        return false;
+    data->assign(file.Length(), 0);
+    file.ReadWhole(data->data(), static_cast<uint32_t>(data->size()));
+    return true;
+}
+
+PrinterState Target(const FoundPrinter& printer) {
+    PrinterState state;
+    state.address = printer.address;
+    state.name = printer.name;
+    return state;
+}
+
+// The printers to serve: everything named that the search finds (--all), or each given
+// address that answers as an accepted printer with a name; the others are skipped.
+int FindTargets(const CliArguments& arguments, int versionKind, const ModelListEntry* models,
+                std::vector<PrinterState>* printers) {
+    SearchScope scope = arguments.scope;
+    if (!arguments.all) {
+        scope.broadcast = false;
+        scope.addresses = arguments.targets;
+    }
+    std::vector<FoundPrinter> found;
+    const int result = SearchPrinters(scope, versionKind, models, &found);
+    if (result != kResultSuccess)
+        return result;
+    if (arguments.all) {
+        for (const FoundPrinter& printer : found)
+            if (!printer.name.isEmpty())
+                printers->push_back(Target(printer));
+        return kResultSuccess;
+    }
+    for (const std::string& address : arguments.targets) {
+        const QString text = QString::fromStdString(address);
+        const auto match = std::find_if(found.begin(), found.end(),
+                                        [&](const FoundPrinter& p) { return p.address == text; });
+        PrinterState state = match != found.end() ? Target(*match) : PrinterState{};
+        state.address = text;
+        if (match == found.end() || match->name.isEmpty()) {
+            state.outcome = Outcome::Skipped;
+            state.error = match == found.end()
+                              ? QStringLiteral("no accepted printer answers at this address")
+                              : QStringLiteral("the printer gives no name");
+        }
+        printers->push_back(state);
+    }
+    return kResultSuccess;
+}
+
+bool Confirmed(const QString& file, size_t count) {
+    std::fputs(QStringLiteral("Send %1 to %2 printers? [y/N] ")
+                   .arg(file)
+                   .arg(count)
+                   .toLocal8Bit()
+                   .constData(),
+               stderr);
+    std::fflush(stderr);
+    char answer[16] = {};
+    if (std::fgets(answer, sizeof(answer), stdin) == nullptr)
+        return false;
+    return answer[0] == 'y' || answer[0] == 'Y';
+}
+
+void CancelWaiting(std::vector<PrinterState>* printers, const QString& why) {
+    for (PrinterState& printer : *printers) {
+        if (printer.outcome == Outcome::Waiting) {
+            printer.outcome = Outcome::Cancelled;
+            printer.error = why;
+        }
+    }
+}
+
+// Serves the printers until all have an outcome, or until shortly after Ctrl-C. Returns false
+// when a worker is still making a connection and could not be waited for.
+bool Deliver(const std::vector<uint8_t>& data, int parallel, std::vector<PrinterState>* printers) {
+    FleetDelivery fleet(data, *printers);
+    ProgressOutput progress(stderr, ::isatty(STDERR_FILENO) == 1, data.size());
+    const Clock::time_point start = Clock::now();
+    std::optional<Clock::time_point> windDown;
+    fleet.Start(parallel);
+    while (!fleet.Settled()) {
+        if (!windDown && WaitForInterrupt(kProgressPeriod)) {
+            fleet.Cancel();
+            windDown = Clock::now() + kCancelGrace;
+        } else if (windDown) {
+            if (Clock::now() >= *windDown)
+                break;
+            std::this_thread::sleep_for(20ms);
+        }
+        progress.Update(fleet.Snapshot(),
+                        std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    *printers = fleet.Conclude();
+    progress.Finish(*printers);
+    return fleet.JoinWorkers(windDown.value_or(Clock::time_point::max()));
+}
+
+int Conclude(const CliArguments& arguments, const QString& file, uint64_t size,
+             const std::vector<PrinterState>& printers, int status) {
+    if (!printers.empty())
+        PrintSummary(printers);
+    if (!arguments.report.empty() &&
+        !WriteRestoreReport(QString::fromLocal8Bit(arguments.report), file, size, printers)) {
+        PrintError(QStringLiteral("%1: cannot write the report")
+                       .arg(QString::fromLocal8Bit(arguments.report)));
+        return status == kExitSuccess ? kExitIncomplete : status;
+    }
+    return status;
+}
+
+} // namespace
+
+int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEntry* models) {
+    const QString file = QString::fromLocal8Bit(arguments.file);
+    const BackupCheck check = CheckBackup(file);
+    std::vector<uint8_t> data;
+    if (!check.accepted || !ReadWholeFile(file, &data)) {
+        PrintError(check.accepted ? file + QStringLiteral(": cannot be read") : check.message);
+        return kExitUsage;
+    }
+    CatchInterrupt();
+    std::vector<PrinterState> printers;
+    const int found = FindTargets(arguments, versionKind, models, &printers);
+    if (found != kResultSuccess) {
+        PrintError(SearchFailureText(found));
+        return kExitIncomplete;
+    }
+    const auto targets = static_cast<size_t>(
+        std::count_if(printers.begin(), printers.end(),
+                      [](const PrinterState& p) { return p.outcome == Outcome::Waiting; }));
+    if (targets == 0) {
+        PrintError(QStringLiteral("no target printer"));
+        return Conclude(arguments, file, data.size(), printers, kExitNoTarget);
+    }
+    if (!Interrupted() && !arguments.yes && ::isatty(STDIN_FILENO) == 1 &&
+        !Confirmed(file, targets)) {
+        CancelWaiting(&printers, QStringLiteral("not confirmed"));
+        return Conclude(arguments, file, data.size(), printers,
+                        Interrupted() ? kExitInterrupted : kExitIncomplete);
+    }
+    if (Interrupted()) {
+        CancelWaiting(&printers, QStringLiteral("not started"));
+        return Conclude(arguments, file, data.size(), printers, kExitInterrupted);
+    }
+    const bool joined = Deliver(data, arguments.parallel, &printers);
+    const bool allSent = std::all_of(printers.begin(), printers.end(), [](const PrinterState& p) {
+        return p.outcome == Outcome::Sent;
+    });
+    const int status =
+        Conclude(arguments, file, data.size(), printers,
+                 Interrupted() ? kExitInterrupted : (allSent ? kExitSuccess : kExitIncomplete));
+    if (!joined) {
+        // A worker still sleeps between connection retries; its printer already counts as
+        // cancelled and nothing of it is written any more, so the process ends without it.
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
+}

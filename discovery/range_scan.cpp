@@ -1,0 +1,191 @@
+#include "discovery/range_scan.h"
+
+#include "discovery/description_parser.h"
+#include "discovery/exchange_state.h"
+#include "discovery/result_list.h"
+#include "discovery/snmp_codec.h"
+#include "discovery/snmp_exchange.h"
+#include "platform/text_convert.h"
+#include "text/heap.h"
+#include "text/notices.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kRequestInterval = std::chrono::nanoseconds(1'000'000'000 / kScanRequestsPerSecond);
+constexpr auto kReplyWindow = std::chrono::milliseconds(kScanReplyWindowMs);
+// While the kernel has no room for a request, wait this long for it before trying again.
+constexpr auto kSendRoomWait = std::chrono::milliseconds(5);
+// Room for a burst of replies between two wake-ups, as in the broadcast exchange.
+constexpr int kReplyQueueBytes = 1000 * 1024;
+
+std::vector<uint32_t> UniqueHosts(std::span<const AddressRange> ranges) {
+    std::vector<uint32_t> hosts;
+    for (const AddressRange& range : ranges) {
+        const std::vector<uint32_t> more = HostAddresses(range);
+        hosts.insert(hosts.end(), more.begin(), more.end());
+    }
+    std::sort(hosts.begin(), hosts.end());
+    hosts.erase(std::unique(hosts.begin(), hosts.end()), hosts.end());
+    return hosts;
+}
+
+// The scan's one UDP socket and the replies it has kept.
+class Scan {
+  public:
+    explicit Scan(std::vector<uint32_t> hosts) : m_hosts(std::move(hosts)) {}
+    ~Scan() {
+        if (m_socket >= 0)
+            ::close(m_socket);
+    }
+    Scan(const Scan&) = delete;
+    Scan& operator=(const Scan&) = delete;
+
+    int Run(const uint8_t* request, size_t length);
+    AnswerArray& Answers() { return m_answers; }
+
+  private:
+    bool Open();
+    // False when the kernel has no room for the request now; any other failure skips the
+    // address, which then simply does not answer.
+    bool Send(uint32_t host, const uint8_t* request, size_t length);
+    // Reads every queued datagram; returns 5 when decoding ran out of memory, else 0.
+    int Drain();
+
+    std::vector<uint32_t> m_hosts; // ascending
+    std::unordered_set<uint32_t> m_answered;
+    AnswerArray m_answers;
+    int m_socket = -1;
+};
+
+bool Scan::Open() {
+    m_socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_socket < 0)
+        return false;
+    // A larger queue only helps; the scan works without it.
+    ::setsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &kReplyQueueBytes, sizeof(kReplyQueueBytes));
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    return ::bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == 0;
+}
+
+bool Scan::Send(uint32_t host, const uint8_t* request, size_t length) {
+    sockaddr_in target{};
+    target.sin_family = AF_INET;
+    target.sin_port = htons(kSnmpPort);
+    target.sin_addr.s_addr = htonl(host);
+    if (::sendto(m_socket, request, length, 0, reinterpret_cast<const sockaddr*>(&target),
+                 sizeof(target)) >= 0)
+        return true;
+    return errno != EAGAIN && errno != EWOULDBLOCK && errno != ENOBUFS && errno != EINTR;
+}
+
+int Scan::Drain() {
+    uint8_t buffer[kSnmpReceiveBufferBytes];
+    for (;;) {
+        sockaddr_in sender{};
+        socklen_t senderLength = sizeof(sender);
+        // MSG_TRUNC reports a datagram's real length, so an over-long one is dropped whole.
+        const ssize_t received = ::recvfrom(m_socket, buffer, sizeof(buffer), MSG_TRUNC,
+                                            reinterpret_cast<sockaddr*>(&sender), &senderLength);
+        if (received < 0) {
+            if (errno == EINTR)
+                continue;
+            return kResultSuccess;
+        }
+        const uint32_t host = ntohl(sender.sin_addr.s_addr);
+        if (received == 0 || static_cast<size_t>(received) > sizeof(buffer) ||
+            !std::binary_search(m_hosts.begin(), m_hosts.end(), host) || m_answered.count(host))
+            continue;
+        char* description = nullptr;
+        if (SnmpParseResponseBytes(buffer, static_cast<size_t>(received), &description) !=
+            kResultSuccess)
+            return kResultOutOfMemory;
+        if (description == nullptr)
+            continue;
+        char text[INET_ADDRSTRLEN] = {};
+        ::inet_ntop(AF_INET, &sender.sin_addr, text, sizeof(text));
+        m_answered.insert(host);
+        m_answers.push_back(
+            std::make_unique<PrinterData>(NarrowToWide(description), QString::fromLatin1(text)));
+        HeapFree(description);
+    }
+}
+
+int Scan::Run(const uint8_t* request, size_t length) {
+    if (!Open())
+        return kResultNetworkFailure;
+    const Clock::time_point start = Clock::now();
+    Clock::time_point lastRequest = start;
+    size_t next = 0;
+    for (;;) {
+        Clock::time_point now = Clock::now();
+        bool noRoom = false;
+        // Request i leaves no earlier than start + i intervals: never more than the rate,
+        // however late a wake-up comes.
+        while (next < m_hosts.size() &&
+               now >= start + static_cast<Clock::rep>(next) * kRequestInterval) {
+            if (!Send(m_hosts[next], request, length)) {
+                noRoom = true;
+                break;
+            }
+            lastRequest = now;
+            ++next;
+        }
+        const bool allSent = next == m_hosts.size();
+        Clock::time_point wake = allSent ? lastRequest + kReplyWindow
+                                         : start + static_cast<Clock::rep>(next) * kRequestInterval;
+        if (noRoom)
+            wake = now + kSendRoomWait;
+        if (allSent && now >= wake)
+            return kResultSuccess;
+        const auto wait = std::max(wake - now, Clock::duration::zero());
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait);
+        const timespec timeout{static_cast<time_t>(seconds.count()),
+                               static_cast<long>((wait - seconds) / std::chrono::nanoseconds(1))};
+        pollfd readable{m_socket, POLLIN, 0};
+        const int ready = ::ppoll(&readable, 1, &timeout, nullptr);
+        if (ready < 0 && errno != EINTR)
+            return kResultNetworkFailure;
+        if (ready > 0 && Drain() != kResultSuccess)
+            return kResultOutOfMemory;
+    }
+}
+
+} // namespace
+
+int ScanAddressRanges(int versionKind, std::span<const AddressRange> ranges,
+                      const ModelListEntry* models, const char* community, DiscoveredPrinter** list,
+                      int* count) {
+    *count = 0;
+    std::vector<uint32_t> hosts = UniqueHosts(ranges);
+    if (hosts.empty())
+        return kResultSuccess;
+    uint8_t request[kSnmpRequestBufferBytes];
+    const size_t length = SnmpBuildRequest(community, request);
+    Scan scan(std::move(hosts));
+    int result = scan.Run(request, length);
+    AnswerArray& answers = scan.Answers();
+    if (result == kResultSuccess && !answers.empty())
+        result = FilterAnswersByModel(models, answers);
+    if (result != kResultSuccess)
+        return result;
+    std::erase_if(answers, [](const auto& answer) { return answer->matched == 0; });
+    if (answers.empty())
+        return kResultSuccess;
+    result = BuildResultList(answers, versionKind, list, count);
+    return result == kResultSuccess ? FillNarrowForms(list, count) : result;
+}

@@ -1,0 +1,269 @@
+// tolvane-cli run as a child process against simulated printers (tests/lab/cli.printers).
+#include "tests/lab/lab_environment.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sys/file.h>
+
+#include <chrono>
+#include <csignal>
+#include <map>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+const std::string kHead = "\x1b%-12345X@PJL\r\n@PJL COMMENT VERSION:BACKUP=1.04\r\n";
+const std::string kKeyword = "@PJL ENTER LANGUAGE=DOWNLOAD\r\n";
+
+// A backup file of `size` bytes for this product, its payload varied so that a job with bytes
+// lost, doubled or moved does not compare equal.
+std::string Backup(size_t size) {
+    std::string data = kHead + kKeyword + "MERIN-AIO-QTB ADDRESSBOOK\r\n";
+    for (size_t i = data.size(); i < size; ++i)
+        data.push_back(static_cast<char>((i * 2654435761u) >> 13));
+    return data;
+}
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliLab : public ::testing::Test {
+  protected:
+    QString Write(const QString& name, const std::string& content) {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content.data(), static_cast<qint64>(content.size()));
+        return path;
+    }
+    QString ReportPath() const { return m_dir.filePath(QStringLiteral("report.json")); }
+
+    static void Start(QProcess& process, const QStringList& arguments) {
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(QStringLiteral(TOLVANE_CLI_PATH), arguments);
+        ASSERT_TRUE(process.waitForStarted(10'000));
+    }
+    static CliRun Finish(QProcess& process) {
+        EXPECT_TRUE(process.waitForFinished(120'000));
+        return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+                process.readAllStandardError().toStdString()};
+    }
+    static CliRun Run(const QStringList& arguments) {
+        QProcess process;
+        Start(process, arguments);
+        return Finish(process);
+    }
+
+    // The report's printers by address: outcome, bytes and error.
+    std::map<std::string, std::string> ReportOutcomes(QJsonObject* report = nullptr) const {
+        QFile file(ReportPath());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << "no report";
+        const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
+        std::map<std::string, std::string> outcomes;
+        for (const QJsonValue& value : root.value(QStringLiteral("printers")).toArray()) {
+            const QJsonObject printer = value.toObject();
+            outcomes[printer.value(QStringLiteral("address")).toString().toStdString()] =
+                printer.value(QStringLiteral("outcome")).toString().toStdString() + " " +
+                QString::number(printer.value(QStringLiteral("bytes")).toInteger()).toStdString() +
+                " " + printer.value(QStringLiteral("error")).toString().toStdString();
+        }
+        if (report != nullptr)
+            *report = root;
+        return outcomes;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(CliLab, CheckNamesTheRuleThatFailed) {
+    const std::string good = Backup(4096);
+    struct Case {
+        const char* file;
+        std::string content; // none: the file is not written
+        int exitCode;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"good.rvk", good, 0, ": backup file for this product"},
+        {"missing.rvk", {}, 2, ": does not exist"},
+        {"locked.rvk", good, 2, ": cannot be opened (held by another program"},
+        {"empty.rvk", std::string(), 2, ": empty or too large"},
+        {"nomarker.rvk", "\x1b%-12345X@PJL\r\n" + kKeyword + "MERIN-AIO-QTB \r\n", 2,
+         ": not a backup file (no \"@PJL COMMENT VERSION:<component>=\" marker)"},
+        {"nokeyword.rvk", kHead + "MERIN-AIO-QTB \r\n", 2,
+         ": not a backup file (no \"@PJL ENTER LANGUAGE=DOWNLOAD\" keyword)"},
+        {"product.rvk", kHead + kKeyword + "MERIN-AIO-QTX \r\n", 2,
+         ": wrong product (code \"MERIN-AIO-QTX\", expected \"MERIN-AIO-QTB\")"},
+    };
+    for (const Case& row : cases) {
+        const QString path = row.content.empty() && std::string(row.file) == "missing.rvk"
+                                 ? m_dir.filePath(row.file)
+                                 : Write(row.file, row.content);
+        // Another program holding the file: an exclusive lock of our own.
+        QFile held(path);
+        if (std::string(row.file) == "locked.rvk") {
+            ASSERT_TRUE(held.open(QIODevice::ReadOnly));
+            ASSERT_EQ(::flock(held.handle(), LOCK_EX), 0);
+        }
+        const CliRun run = Run({QStringLiteral("check"), path});
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.file;
+        const std::string& shown = row.exitCode == 0 ? run.out : run.err;
+        EXPECT_NE(shown.find(path.toStdString() + row.says), std::string::npos)
+            << row.file << ": " << shown;
+    }
+}
+
+TEST_F(CliLab, DiscoverListsAcceptedPrintersAsJson) {
+    using Found = std::vector<std::string>; // "address|name"
+    const Found everyone = {"10.77.6.1|Korvil 2950MFP-N",
+                            "10.77.6.2|Korvil 2950MFP-D",
+                            "10.77.6.4|",
+                            "10.77.6.5|Korvil 2950MFP-N",
+                            "10.77.20.7|Korvil 2950MFP-N",
+                            "10.77.20.200|Korvil 2950MFP-D"};
+    struct Case {
+        const char* why;
+        QStringList options;
+        Found expected;
+    };
+    const Case cases[] = {
+        {"broadcast, a printer behind a router and a second subnet",
+         {"--address", "10.77.6.5", "--range", "10.77.20.0/24"},
+         everyone},
+        {"the range alone: only its accepted printers",
+         {"--no-broadcast", "--range", "10.77.20.0/24"},
+         {"10.77.20.7|Korvil 2950MFP-N", "10.77.20.200|Korvil 2950MFP-D"}},
+        {"a range that holds only another model",
+         {"--no-broadcast", "--range", "10.77.20.9/32"},
+         {}},
+        {"nowhere to look", {"--no-broadcast"}, {}},
+    };
+    for (const Case& row : cases) {
+        const CliRun run = Run(QStringList{"discover", "--json"} + row.options);
+        EXPECT_EQ(run.exitCode, 0) << row.why << ": " << run.err;
+        Found found;
+        for (const QJsonValue& value :
+             QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).array()) {
+            const QJsonObject printer = value.toObject();
+            EXPECT_EQ(printer.value(QStringLiteral("version")), QStringLiteral("")) << row.why;
+            found.push_back((printer.value(QStringLiteral("address")).toString() + u'|' +
+                             printer.value(QStringLiteral("name")).toString())
+                                .toStdString());
+        }
+        EXPECT_EQ(found, row.expected) << row.why << ": " << run.out;
+        EXPECT_EQ(run.err.find("no printers found") != std::string::npos, row.expected.empty())
+            << row.why;
+    }
+}
+
+TEST_F(CliLab, RestoreAllReportsEveryOutcomeAndDeliversWholeJobs) {
+    // Larger than the socket buffers hold, so the resetting printer's drop reaches the sender
+    // while data still goes out.
+    const std::string backup = Backup(16 * 1024 * 1024);
+    const QString file = Write(QStringLiteral("big.rvk"), backup);
+    JobWatcher healthy("10.77.7.1");
+    JobWatcher resetting("10.77.7.2");
+    JobWatcher slow("10.77.7.4");
+    const CliRun run = Run({"restore", file, "--all", "--no-broadcast", "--range", "10.77.7.0/29",
+                            "--report", ReportPath()});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    QJsonObject report;
+    const auto outcomes = ReportOutcomes(&report);
+    const std::string size = std::to_string(backup.size());
+    ASSERT_EQ(outcomes.size(), 4u) << run.out;
+    EXPECT_EQ(outcomes.at("10.77.7.1"), "sent " + size + " ");
+    EXPECT_EQ(outcomes.at("10.77.7.2").rfind("failed ", 0), 0u) << outcomes.at("10.77.7.2");
+    EXPECT_NE(outcomes.at("10.77.7.2").find("connection lost after"), std::string::npos);
+    EXPECT_EQ(outcomes.at("10.77.7.3"), "failed 0 cannot connect to port 9100");
+    EXPECT_EQ(outcomes.at("10.77.7.4"), "sent " + size + " ");
+    EXPECT_EQ(report.value(QStringLiteral("file")).toString(), file);
+    EXPECT_EQ(report.value(QStringLiteral("size")).toInteger(), static_cast<qint64>(backup.size()));
+    EXPECT_EQ(report.value(QStringLiteral("sent")).toInt(), 2);
+    EXPECT_EQ(report.value(QStringLiteral("failed")).toInt(), 2);
+    EXPECT_TRUE(healthy.NextJob(30s) == backup);
+    EXPECT_TRUE(slow.NextJob(30s) == backup);
+    EXPECT_TRUE(resetting.NextJob(30s) == backup.substr(0, 100000));
+}
+
+TEST_F(CliLab, RestoreToAddressesSendsOnlyToAcceptedNamedPrinters) {
+    const std::string backup = Backup(64 * 1024);
+    const QString file = Write(QStringLiteral("small.rvk"), backup);
+    const std::string none = "no accepted printer answers at this address";
+    struct Case {
+        QStringList targets;
+        int exitCode;
+        std::map<std::string, std::string> outcomes;
+        long connections;
+    };
+    const Case cases[] = {
+        {{"10.77.6.1"}, 0, {{"10.77.6.1", "sent 65536 "}}, 1},
+        {{"10.77.6.3", "10.77.6.4", "10.77.9.9"},
+         3,
+         {{"10.77.6.3", "skipped 0 " + none},
+          {"10.77.6.4", "skipped 0 the printer gives no name"},
+          {"10.77.9.9", "skipped 0 " + none}},
+         0},
+        {{"10.77.6.5", "10.77.6.3"},
+         1,
+         {{"10.77.6.5", "sent 65536 "}, {"10.77.6.3", "skipped 0 " + none}},
+         1},
+    };
+    for (const Case& row : cases) {
+        JobWatcher jobs(row.targets.front().toStdString());
+        const long opensBefore = TcpActiveOpens();
+        const CliRun run =
+            Run(QStringList{"restore", file, "--report", ReportPath()} + row.targets);
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+        EXPECT_EQ(ReportOutcomes(), row.outcomes);
+        EXPECT_EQ(TcpActiveOpens() - opensBefore, row.connections);
+        if (row.connections > 0) {
+            EXPECT_TRUE(jobs.NextJob(30s) == backup);
+        }
+    }
+}
+
+TEST_F(CliLab, FirstCtrlCCancelsEveryDeliveryAndStillWritesTheReport) {
+    const QString file = Write(QStringLiteral("big.rvk"), Backup(16 * 1024 * 1024));
+    const long opensBefore = TcpActiveOpens();
+    QProcess process;
+    Start(process, {"restore", file, "--all", "--no-broadcast", "--range", "10.77.8.0/29",
+                    "--parallel", "2", "--report", ReportPath()});
+    // Two printers that never read hold their deliveries in flight; the third waits its turn.
+    const auto giveUp = Clock::now() + 30s;
+    while (TcpActiveOpens() - opensBefore < 2 && Clock::now() < giveUp)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_EQ(TcpActiveOpens() - opensBefore, 2);
+    std::this_thread::sleep_for(300ms);
+    const auto interrupted = Clock::now();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    const CliRun run = Finish(process);
+    const auto took = Clock::now() - interrupted;
+    EXPECT_EQ(run.exitCode, 130) << run.err;
+    // The tool itself allows 700 ms; the rest is room for a busy machine.
+    EXPECT_LT(took, 1500ms);
+    std::cout << "exit after Ctrl-C: "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms\n";
+    const auto outcomes = ReportOutcomes();
+    ASSERT_EQ(outcomes.size(), 3u);
+    int inFlight = 0;
+    for (const auto& [address, outcome] : outcomes) {
+        EXPECT_EQ(outcome.rfind("cancelled ", 0), 0u) << address << ": " << outcome;
+        inFlight += outcome.find("cancelled after") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(inFlight, 2);
+    EXPECT_EQ(outcomes.at("10.77.8.3"), "cancelled 0 not started");
+}
+
+} // namespace

@@ -1,0 +1,130 @@
+#include "cli/arguments.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+// The parsed arguments as one line, so a row states them all at a glance.
+std::string Summary(const CliArguments& a) {
+    static const char* const kCommands[] = {"help", "version", "discover", "check", "restore"};
+    std::ostringstream out;
+    out << kCommands[static_cast<int>(a.command)] << " file=" << a.file << " all=" << a.all
+        << " targets=";
+    for (const std::string& target : a.targets)
+        out << target << ',';
+    out << " addresses=";
+    for (const std::string& address : a.scope.addresses)
+        out << address << ',';
+    out << " ranges=";
+    for (const AddressRange& range : a.scope.ranges) {
+        in_addr network{htonl(range.network)};
+        out << inet_ntoa(network) << '/' << range.prefixLength << ',';
+    }
+    out << " broadcast=" << a.scope.broadcast << " community=" << a.scope.community
+        << " json=" << a.json << " parallel=" << a.parallel << " report=" << a.report
+        << " yes=" << a.yes;
+    return out.str();
+}
+
+struct ArgumentCase {
+    const char* why;
+    std::vector<std::string> words;
+    std::string expected; // the summary, or a piece of the error for a refusal
+    bool accepted = true;
+};
+
+const std::string kDefaults = " broadcast=1 community=orchid json=0 parallel=8 report= yes=0";
+
+TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
+    const ArgumentCase cases[] = {
+        {"discover alone",
+         {"discover"},
+         "discover file= all=0 targets= addresses= ranges=" + kDefaults},
+        {"every discover option, both value forms",
+         {"discover", "--community", "ink", "--address=10.77.6.5", "--address", "10.1.2.3",
+          "--range", "10.77.20.9/24", "--no-broadcast", "--json"},
+         "discover file= all=0 targets= addresses=10.77.6.5,10.1.2.3, ranges=10.77.20.0/24, "
+         "broadcast=0 community=ink json=1 parallel=8 report= yes=0"},
+        {"an empty community stays empty",
+         {"discover", "--community="},
+         "discover file= all=0 targets= addresses= ranges= broadcast=1 community= json=0 "
+         "parallel=8 report= yes=0"},
+        {"/16 and /32 are the range limits",
+         {"discover", "--range", "10.9.0.0/16", "--range=1.2.3.4/32"},
+         "discover file= all=0 targets= addresses= ranges=10.9.0.0/16,1.2.3.4/32," + kDefaults},
+        {"check",
+         {"check", "book.rvk"},
+         "check file=book.rvk all=0 targets= addresses= ranges=" + kDefaults},
+        {"a file name after --",
+         {"check", "--", "-book.rvk"},
+         "check file=-book.rvk all=0 targets= addresses= ranges=" + kDefaults},
+        {"restore --all with every option",
+         {"restore", "b.rvk", "--all", "--range", "10.77.7.0/29", "--parallel", "64", "--report",
+          "r.json", "--yes", "--no-broadcast"},
+         "restore file=b.rvk all=1 targets= addresses= ranges=10.77.7.0/29, broadcast=0 "
+         "community=orchid json=0 parallel=64 report=r.json yes=1"},
+        {"restore to addresses, a repeat counted once",
+         {"restore", "b.rvk", "10.0.0.2", "10.0.0.1", "10.0.0.2", "--parallel=1"},
+         "restore file=b.rvk all=0 targets=10.0.0.2,10.0.0.1, addresses= ranges= broadcast=1 "
+         "community=orchid json=0 parallel=1 report= yes=0"},
+        {"--help anywhere",
+         {"restore", "--bogus", "--help"},
+         "help file= all=0 targets= addresses= ranges=" + kDefaults},
+        {"--version", {"--version"}, "version file= all=0 targets= addresses= ranges=" + kDefaults},
+
+        {"nothing", {}, "no command given", false},
+        {"unknown command", {"send", "b.rvk"}, "unknown command 'send'", false},
+        {"unknown option", {"discover", "--fast"}, "unknown option --fast for discover", false},
+        {"option of another command", {"discover", "--all"}, "unknown option --all", false},
+        {"missing value", {"discover", "--range"}, "--range needs a value", false},
+        {"value on a flag", {"discover", "--json=yes"}, "--json takes no value", false},
+        {"range wider than /16", {"discover", "--range", "10.0.0.0/15"}, "wider than /16", false},
+        {"range without prefix", {"discover", "--range", "10.0.0.0"}, "CIDR", false},
+        {"range prefix above 32", {"discover", "--range", "10.0.0.0/33"}, "CIDR", false},
+        {"short address form", {"discover", "--address", "10.1"}, "not an IPv4 address", false},
+        {"octal-looking part", {"restore", "b.rvk", "010.0.0.1"}, "not an IPv4 address", false},
+        {"broadcast address", {"restore", "b.rvk", "255.255.255.255"}, "not a printer", false},
+        {"multicast address", {"discover", "--address", "224.0.0.1"}, "not a printer", false},
+        {"community over 32 bytes",
+         {"discover", "--community", std::string(33, 'c')},
+         "at most 32 bytes",
+         false},
+        {"discover takes no words", {"discover", "10.0.0.1"}, "discover takes no argument", false},
+        {"check without file", {"check"}, "exactly one FILE", false},
+        {"check with two files", {"check", "a", "b"}, "exactly one FILE", false},
+        {"restore without file", {"restore", "--all"}, "restore needs a FILE", false},
+        {"restore without targets",
+         {"restore", "b.rvk"},
+         "needs --all or printer addresses",
+         false},
+        {"restore with both", {"restore", "b.rvk", "--all", "10.0.0.1"}, "not both", false},
+        {"search options need --all",
+         {"restore", "b.rvk", "10.0.0.1", "--range", "10.0.0.0/24"},
+         "go with --all",
+         false},
+        {"parallel 0", {"restore", "b.rvk", "--all", "--parallel", "0"}, "1 to 64", false},
+        {"parallel 65", {"restore", "b.rvk", "--all", "--parallel", "65"}, "1 to 64", false},
+        {"parallel not a number",
+         {"restore", "b.rvk", "--all", "--parallel", "8x"},
+         "1 to 64",
+         false},
+    };
+    for (const ArgumentCase& row : cases) {
+        CliArguments arguments;
+        std::string error;
+        const bool accepted = ParseArguments(row.words, &arguments, &error);
+        EXPECT_EQ(accepted, row.accepted) << row.why << ": " << error;
+        if (accepted != row.accepted)
+            continue;
+        if (accepted) {
+            EXPECT_EQ(Summary(arguments), row.expected) << row.why;
+        } else {
+            EXPECT_NE(error.find(row.expected), std::string::npos) << row.why << ": " << error;
+        }
+    }
+}
+
+} // namespace
