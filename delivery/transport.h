@@ -1,6 +1,6 @@
 #pragma once
 
-#include <netinet/in.h>
+#include "platform/sockets.h"
 
 #include <cstdint>
 
@@ -19,12 +19,11 @@ struct ConnectionData {
     int32_t transportIndex;
     char* printerName;
     char* ipAddress;
-    int32_t cancelFlag; // written by Cancel, read by Send: accessed through std::atomic_ref
-    int socketHandle;   // kInvalidSocket until created and after closing
+    int32_t cancelFlag;        // written by Cancel, read by Send: accessed through std::atomic_ref
+    SocketHandle socketHandle; // kInvalidSocket until created and after closing
     sockaddr_in peer;
 };
 
-constexpr int kInvalidSocket = -1;
 constexpr uint16_t kPrinterRawPort = 9100;
 
 using TransportOpen = int (*)(int index, OpenRequest* request, ConnectionData** connection);

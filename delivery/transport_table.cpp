@@ -1,11 +1,9 @@
 #include "delivery/transport.h"
 
+#include "platform/sockets.h"
 #include "platform/text_convert.h"
 #include "text/heap.h"
 #include "text/notices.h"
-
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstring>
 
@@ -37,10 +35,10 @@ void ReleaseNarrowTexts(OpenRequest* request) {
 
 int TransportProbe() {
     // The socket library needs no start-up here; a datagram socket shows that sockets work.
-    const int probe = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (probe < 0)
+    const SocketHandle probe = OpenDatagramSocket();
+    if (probe == kInvalidSocket)
         return 0;
-    ::close(probe);
+    CloseSocket(probe);
     return 1;
 }
 
