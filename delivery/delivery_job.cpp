@@ -158,7 +158,7 @@ void DeliveryJob::Tick() {
         }
         m_worker.Release();
         DeliveryNode* node = m_job.currentNode;
-        const int result = m_job.result.load();
+        const ResultCode result = m_job.result.load();
         if (result == kResultSuccess) {
             node->sent = 1;
             m_job.currentNode = node->next;

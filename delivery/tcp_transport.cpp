@@ -37,7 +37,7 @@ void Release(ConnectionData* connection) {
     HeapFree(connection);
 }
 
-int FailConnect(ConnectionData* connection) {
+ResultCode FailConnect(ConnectionData* connection) {
     CloseConnectionSocket(connection);
     return kResultNetworkFailure;
 }
@@ -53,7 +53,7 @@ bool StillBeingMade(SocketError error) {
 }
 
 // Gives a printer about 1.5 s to answer: up to five connect calls with doubling pauses.
-int Connect(ConnectionData* connection) {
+ResultCode Connect(ConnectionData* connection) {
     connection->socketHandle = OpenStreamSocket();
     if (connection->socketHandle == kInvalidSocket)
         return kResultNetworkFailure;
@@ -78,7 +78,7 @@ bool CancelRaised(ConnectionData* connection) {
     return std::atomic_ref<int32_t>(connection->cancelFlag).load() != 0;
 }
 
-int CancelSend(ConnectionData* connection, uint32_t count, uint32_t* sent) {
+ResultCode CancelSend(ConnectionData* connection, uint32_t count, uint32_t* sent) {
     CloseConnectionSocket(connection);
     *sent = count;
     return kResultCancelled;
@@ -86,7 +86,7 @@ int CancelSend(ConnectionData* connection, uint32_t count, uint32_t* sent) {
 
 } // namespace
 
-int TcpOpen(int index, OpenRequest* request, ConnectionData** connection) {
+ResultCode TcpOpen(int index, OpenRequest* request, ConnectionData** connection) {
     *connection = nullptr;
     auto* data = HeapNew<ConnectionData>();
     if (data == nullptr)
@@ -100,7 +100,7 @@ int TcpOpen(int index, OpenRequest* request, ConnectionData** connection) {
         Release(data);
         return kResultOutOfMemory;
     }
-    const int result = Connect(data);
+    const ResultCode result = Connect(data);
     if (result != kResultSuccess) {
         Release(data);
         return result;
@@ -109,7 +109,8 @@ int TcpOpen(int index, OpenRequest* request, ConnectionData** connection) {
     return kResultSuccess;
 }
 
-int TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length, uint32_t* sent) {
+ResultCode TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length,
+                   uint32_t* sent) {
     *sent = 0;
     if (connection == nullptr)
         return kResultBadArgument;
@@ -143,13 +144,13 @@ int TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length, ui
     return kResultSuccess;
 }
 
-int TcpCancel(ConnectionData* connection) {
+ResultCode TcpCancel(ConnectionData* connection) {
     if (connection != nullptr)
         std::atomic_ref<int32_t>(connection->cancelFlag).store(1);
     return kResultSuccess;
 }
 
-int TcpClose(ConnectionData* connection) {
+ResultCode TcpClose(ConnectionData* connection) {
     if (connection == nullptr)
         return kResultSuccess;
     Release(connection);

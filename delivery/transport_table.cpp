@@ -46,7 +46,7 @@ void InstallTcpTransport() {
     TransportTable[kTcpTransportIndex] = TransportEntry{TcpOpen, TcpSend, TcpCancel, TcpClose};
 }
 
-int OpenTransport(int index, OpenRequest* request, ConnectionData** connection) {
+ResultCode OpenTransport(int index, OpenRequest* request, ConnectionData** connection) {
     if (connection == nullptr)
         return kResultBadArgument;
     *connection = nullptr;
@@ -66,7 +66,7 @@ int OpenTransport(int index, OpenRequest* request, ConnectionData** connection) 
         ReleaseNarrowTexts(request);
         return kResultOutOfMemory;
     }
-    const int result = entry.Open(index, request, connection);
+    const ResultCode result = entry.Open(index, request, connection);
     ReleaseNarrowTexts(request);
     return result;
 }

@@ -34,8 +34,9 @@ bool KnownSender(const QString& address) {
                        [&](const auto& answer) { return answer->address == address; });
 }
 
-// Reads one datagram from `socketData`. Returns 5 when decoding ran out of memory, else 0.
-int ReadOneDatagram(SocketData& socketData) {
+// Reads one datagram from `socketData`. Returns kResultOutOfMemory when decoding ran out of
+// memory, else kResultSuccess.
+ResultCode ReadOneDatagram(SocketData& socketData) {
     sockaddr_in sender{};
     // A datagram longer than the buffer is seen by its full length and discarded rather than
     // decoded cut.
@@ -100,15 +101,16 @@ bool FillNarrowFields(DiscoveredPrinter& entry) {
     return entry.narrowVersion != nullptr;
 }
 
-// Turns the accepted answers into a result array. Returns 5 when an allocation fails; the
+// Turns the accepted answers into a result array. Returns kResultOutOfMemory when an
+// allocation fails; the
 // array, partly filled, is still handed over unless it could not be allocated itself.
-int BuildResultList(int versionKind, DiscoveredPrinter** list, int* count) {
+ResultCode BuildResultList(int versionKind, DiscoveredPrinter** list, int* count) {
     const size_t total = g_answers.size();
     auto* entries =
         static_cast<DiscoveredPrinter*>(HeapAllocZero(total * sizeof(DiscoveredPrinter)));
     if (entries == nullptr)
         return kResultOutOfMemory;
-    int result = kResultSuccess;
+    ResultCode result = kResultSuccess;
     for (size_t i = 0; i < total; ++i) {
         DiscoveredPrinter& entry = entries[i];
         SplitDescription(g_answers[i]->description, versionKind, &entry.wideName,
@@ -141,7 +143,8 @@ uint16_t SetSnmpDestinationPort(uint16_t port) {
     return previous;
 }
 
-int SnmpSendRequest(const char* address, const uint8_t* request, size_t length, int* socketOut) {
+ResultCode SnmpSendRequest(const char* address, const uint8_t* request, size_t length,
+                           int* socketOut) {
     *socketOut = kInvalidSocket;
     const SocketHandle handle = OpenDatagramSocket();
     if (handle == kInvalidSocket)
@@ -162,7 +165,7 @@ int SnmpSendRequest(const char* address, const uint8_t* request, size_t length, 
     return kResultSuccess;
 }
 
-int SnmpReceiveAnswers(bool earlyStop) {
+ResultCode SnmpReceiveAnswers(bool earlyStop) {
     uint32_t start = GetTickCount();
     SocketHandle readSet[kMaxReadSockets];
     SocketData* owner[kMaxReadSockets];
@@ -195,9 +198,9 @@ int SnmpReceiveAnswers(bool earlyStop) {
     }
 }
 
-int SnmpDiscover(int versionKind, const char* const* addresses, int addressCount,
-                 const ModelListEntry* models, const char* community, int mode,
-                 DiscoveredPrinter** list, int* count) {
+ResultCode SnmpDiscover(int versionKind, const char* const* addresses, int addressCount,
+                        const ModelListEntry* models, const char* community, int mode,
+                        DiscoveredPrinter** list, int* count) {
     *count = 0;
     uint8_t request[kSnmpRequestBufferBytes];
     const size_t length = SnmpBuildRequest(community, request);
@@ -213,7 +216,7 @@ int SnmpDiscover(int versionKind, const char* const* addresses, int addressCount
                 g_sockets.push_back(std::make_unique<SocketData>(handle));
         }
     }
-    int result = kResultSuccess;
+    ResultCode result = kResultSuccess;
     if (!g_sockets.empty()) {
         // The broadcast socket gathers any number of replies, so only without it can the
         // window end once every socket has answered.
@@ -232,10 +235,10 @@ int SnmpDiscover(int versionKind, const char* const* addresses, int addressCount
     return result;
 }
 
-int FindNetworkPrinters(int versionKind, const char* const* addresses, int addressCount,
-                        const ModelListEntry* models, const char* community, int mode,
-                        DiscoveredPrinter** list, int* count) {
-    const int result =
+ResultCode FindNetworkPrinters(int versionKind, const char* const* addresses, int addressCount,
+                               const ModelListEntry* models, const char* community, int mode,
+                               DiscoveredPrinter** list, int* count) {
+    const ResultCode result =
         SnmpDiscover(versionKind, addresses, addressCount, models, community, mode, list, count);
     if (result != kResultSuccess || *count == 0)
         return result;
@@ -250,7 +253,7 @@ int FindNetworkPrinters(int versionKind, const char* const* addresses, int addre
     return kResultSuccess;
 }
 
-int FreeNetworkPrinterList(int count, DiscoveredPrinter* list) {
+ResultCode FreeNetworkPrinterList(int count, DiscoveredPrinter* list) {
     if (list == nullptr || count <= 0)
         return kResultBadArgument;
     for (int i = count - 1; i >= 0; --i) {

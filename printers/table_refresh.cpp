@@ -68,7 +68,7 @@ TableOutcome RunDiscoveryDriver(PrinterTableLists* lists, int versionKind, QStri
     }
     DiscoveredPrinter* results = nullptr;
     int count = 0;
-    const int code =
+    const ResultCode code =
         g_discovery.find(versionKind, addresses, addresses != nullptr ? lists->manualCount : 0,
                          lists->models, narrowCommunity.c_str(), mode, &results, &count);
     lists->results = results;
