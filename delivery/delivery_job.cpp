@@ -1,5 +1,6 @@
 #include "delivery/delivery_job.h"
 
+#include "delivery/backup_file.h"
 #include "platform/exclusive_file.h"
 #include "platform/text_convert.h"
 #include "text/heap.h"
@@ -12,12 +13,9 @@
 
 namespace {
 
-constexpr uint64_t kMaxFileLength = uint64_t{1} << 32;
-
 // A node's label in the status text and the notices: its IP address text.
 QString NodeLabel(const DeliveryNode* node) {
-    const char16_t* end = std::find(std::begin(node->ipAddress), std::end(node->ipAddress), u'\0');
-    return QString::fromUtf16(node->ipAddress, end - node->ipAddress);
+    return WideText(node->ipAddress).toString();
 }
 
 } // namespace
@@ -47,7 +45,7 @@ DeliveryJob::~DeliveryJob() {
 }
 
 void DeliveryJob::SetBackupFilePath(QStringView path) {
-    CopyWideField(m_path, kJobPathUnits, path);
+    CopyWideField(m_path, kPathUnits, path);
 }
 
 void DeliveryJob::SetDeliveryList(DeliveryNode* nodes) {
@@ -82,12 +80,12 @@ void DeliveryJob::Initialise(DeliveryJobView* view) {
     }
 
     ExclusiveFile file;
-    if (!file.Open(QStringView(m_path, static_cast<qsizetype>(WideLength(m_path))))) {
+    if (!file.Open(WideText(m_path))) {
         EndWithBadFile();
         return;
     }
     const uint64_t length = file.Length();
-    if (length == 0 || length >= kMaxFileLength) {
+    if (length == 0 || length >= kMaxBackupFileLength) {
         EndWithBadFile();
         return;
     }

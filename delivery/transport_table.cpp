@@ -11,19 +11,6 @@ TransportEntry TransportTable[kTransportCount] = {};
 
 namespace {
 
-// A zero-filled heap copy of `wide` in the locale's narrow encoding; an absent text counts as
-// empty. nullptr only when the heap refuses.
-char* NarrowHeapText(const char16_t* wide) {
-    const QStringView view = wide == nullptr
-                                 ? QStringView()
-                                 : QStringView(wide, static_cast<qsizetype>(WideLength(wide)));
-    const std::string narrow = WideToNarrow(view);
-    auto* copy = static_cast<char*>(HeapAllocZero(narrow.size() + 1));
-    if (copy != nullptr)
-        std::memcpy(copy, narrow.data(), narrow.size());
-    return copy;
-}
-
 void ReleaseNarrowTexts(OpenRequest* request) {
     HeapFree(request->narrowName);
     HeapFree(request->narrowIpAddress);
@@ -59,9 +46,9 @@ ResultCode OpenTransport(int index, OpenRequest* request, ConnectionData** conne
     if (index == 0)
         return entry.Open(index, request, connection);
 
-    request->narrowName = NarrowHeapText(request->wideName);
+    request->narrowName = HeapNarrowCopy(request->wideName);
     request->narrowIpAddress =
-        request->narrowName == nullptr ? nullptr : NarrowHeapText(request->wideIpAddress);
+        request->narrowName == nullptr ? nullptr : HeapNarrowCopy(request->wideIpAddress);
     if (request->narrowIpAddress == nullptr) {
         ReleaseNarrowTexts(request);
         return kResultOutOfMemory;

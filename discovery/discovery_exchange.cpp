@@ -82,22 +82,14 @@ size_t BuildReadSet(SocketHandle* set, SocketData** owner) {
     return count;
 }
 
-char* NarrowCopy(const char16_t* wide) {
-    const std::string narrow = WideToNarrow(QStringView(wide, WideLength(wide)));
-    auto* copy = static_cast<char*>(HeapAllocZero(narrow.size() + 1));
-    if (copy != nullptr)
-        std::memcpy(copy, narrow.data(), narrow.size());
-    return copy;
-}
-
 bool FillNarrowFields(DiscoveredPrinter& entry) {
-    entry.narrowName = NarrowCopy(entry.wideName);
+    entry.narrowName = HeapNarrowCopy(entry.wideName);
     if (entry.narrowName == nullptr)
         return false;
-    entry.narrowAddress = NarrowCopy(entry.wideAddress);
+    entry.narrowAddress = HeapNarrowCopy(entry.wideAddress);
     if (entry.narrowAddress == nullptr)
         return false;
-    entry.narrowVersion = NarrowCopy(entry.wideVersion);
+    entry.narrowVersion = HeapNarrowCopy(entry.wideVersion);
     return entry.narrowVersion != nullptr;
 }
 

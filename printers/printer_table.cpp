@@ -20,14 +20,8 @@ DeliveryHistory g_history;
 
 const char16_t kNoText[] = u"-";
 
-QStringView View(const char16_t* text) {
-    if (text == nullptr)
-        return {};
-    return QStringView(text, static_cast<qsizetype>(WideLength(text)));
-}
-
 bool SameUnits(const char16_t* a, const char16_t* b) {
-    return View(a) == View(b);
+    return WideText(a) == WideText(b);
 }
 
 QCollator MakeCollator() {
@@ -46,7 +40,7 @@ const QCollator& UserCollator() {
 
 // Addresses are matched against the history the way the operator's locale compares texts.
 bool SameAddressForLocale(const char16_t* a, const char16_t* b) {
-    return UserCollator().compare(View(a), View(b)) == 0;
+    return UserCollator().compare(WideText(a), WideText(b)) == 0;
 }
 
 template <typename T> void FreeChain(T* chain) {
@@ -74,7 +68,7 @@ PrinterEntry* NewEntry(QStringView version, QStringView name, QStringView addres
     }
     CopyWideField(entry->name, kNameUnits, name.isEmpty() ? QStringView(kNoText) : name);
     CopyWideField(entry->ipAddress, kIpUnits, address);
-    entry->locked = View(entry->name) == QStringView(kNoText) ? 1 : 0;
+    entry->locked = WideText(entry->name) == QStringView(kNoText) ? 1 : 0;
     return entry;
 }
 
@@ -139,8 +133,8 @@ uint64_t TokenValue(QStringView token) {
 }
 
 int CompareAddresses(const char16_t* a, const char16_t* b) {
-    const auto tokensA = View(a).split(u'.');
-    const auto tokensB = View(b).split(u'.');
+    const auto tokensA = WideText(a).split(u'.');
+    const auto tokensB = WideText(b).split(u'.');
     const qsizetype common = std::min(tokensA.size(), tokensB.size());
     for (qsizetype i = 0; i < common; ++i) {
         const uint64_t x = TokenValue(tokensA[i]);
@@ -152,7 +146,7 @@ int CompareAddresses(const char16_t* a, const char16_t* b) {
 }
 
 int CompareNames(const char16_t* a, const char16_t* b) {
-    const int order = UserCollator().compare(View(a), View(b));
+    const int order = UserCollator().compare(WideText(a), WideText(b));
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
@@ -186,7 +180,7 @@ void ClearDeliveryHistory() {
 }
 
 bool IsTextColumn(int column) {
-    return column != 0 && column != 1 && column != 3;
+    return column != kColumnTick && column != kColumnAddress && column != kColumnStatus;
 }
 
 int ComparePrinterRows(const PrinterEntry* a, const PrinterEntry* b, const SortParams& params) {
@@ -195,14 +189,14 @@ int ComparePrinterRows(const PrinterEntry* a, const PrinterEntry* b, const SortP
                                      : CompareNames(b->name, a->name);
     int order = 0;
     switch (params.column) {
-    case 0:
+    case kColumnTick:
         // Ticked rows first: the larger flag goes first.
         order = CompareNumbers(b->ticked != 0, a->ticked != 0);
         break;
-    case 1:
+    case kColumnAddress:
         order = CompareAddresses(a->ipAddress, b->ipAddress);
         break;
-    case 3:
+    case kColumnStatus:
         // The higher status code first.
         order = CompareNumbers(b->status, a->status);
         break;
@@ -262,8 +256,8 @@ int BuildPrinterEntries(const DiscoveredPrinter* results, int resultCount,
     PrinterEntry** tail = TailOf(chain);
     for (int i = 0; i < resultCount; ++i) {
         const DiscoveredPrinter& result = results[i];
-        PrinterEntry* entry =
-            NewEntry(View(result.wideVersion), View(result.wideName), View(result.wideAddress));
+        PrinterEntry* entry = NewEntry(WideText(result.wideVersion), WideText(result.wideName),
+                                       WideText(result.wideAddress));
         if (entry == nullptr) {
             ShowOutOfMemory();
             return 0;
@@ -272,7 +266,7 @@ int BuildPrinterEntries(const DiscoveredPrinter* results, int resultCount,
         tail = &entry->next;
     }
     for (const ManualPrinter* manual = manualPrinters; manual != nullptr; manual = manual->next) {
-        PrinterEntry* entry = NewEntry({}, {}, View(manual->ipAddress));
+        PrinterEntry* entry = NewEntry({}, {}, WideText(manual->ipAddress));
         if (entry == nullptr) {
             ShowOutOfMemory();
             return 0;
@@ -332,8 +326,8 @@ int CollectTickedPrinters(const PrinterEntry* chain, std::span<const PrinterEntr
             *count = 0;
             return 0;
         }
-        CopyWideField(node->ipAddress, kNodeIpUnits, View(entry->ipAddress));
-        CopyWideField(node->name, kNameUnits, View(entry->name));
+        CopyWideField(node->ipAddress, kNodeIpUnits, WideText(entry->ipAddress));
+        CopyWideField(node->name, kNameUnits, WideText(entry->name));
         *tail = node;
         tail = &node->next;
         ++*count;

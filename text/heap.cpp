@@ -1,5 +1,7 @@
 #include "text/heap.h"
 
+#include "platform/text_convert.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -85,3 +87,11 @@ long LiveBlocks() {
 }
 
 } // namespace AllocationHook
+
+char* HeapNarrowCopy(const char16_t* wide) {
+    const std::string narrow = WideToNarrow(WideText(wide));
+    auto* copy = static_cast<char*>(HeapAllocZero(narrow.size() + 1));
+    if (copy != nullptr)
+        std::memcpy(copy, narrow.data(), narrow.size());
+    return copy;
+}
