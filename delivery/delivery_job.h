@@ -69,6 +69,13 @@ class DeliveryJob {
     void Cancel();
 
   private:
+    // The steps of a tick once the current printer's worker has ended: after a Cancel, or by
+    // its result.
+    void EndInterruptedPrinter();
+    void EndPrinterByResult();
+    // Moves on to the next printer with a fresh progress bar and a new worker; the timer is
+    // started again when a notice stopped it.
+    void AdvanceToNextPrinter(bool restartTimer);
     void Finish();
     void StartWorker();
     void UpdateProgress();
