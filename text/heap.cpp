@@ -50,10 +50,7 @@ void HeapFree(void* block) {
 char16_t* HeapStrDup(const char16_t* text) {
     if (text == nullptr)
         return nullptr;
-    size_t length = 0;
-    while (text[length] != u'\0')
-        ++length;
-    return HeapStrDup(QStringView(text, static_cast<qsizetype>(length)));
+    return HeapStrDup(WideText(text));
 }
 
 char16_t* HeapStrDup(QStringView text) {
