@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/network_printer_list.h"
 #include "delivery/backup_file.h"
+#include "discovery/snmp_codec.h"
 #include "platform/file_filter.h"
 #include "platform/message_box.h"
 #include "platform/text_convert.h"
@@ -64,9 +65,10 @@ QString DottedAddress(uint32_t address) {
 } // namespace
 
 CTolvaneDlg::CTolvaneDlg(const QString& commandLineFile, QWidget* parent)
-    : QDialog(parent), m_hIcon(ProgramIcon()), m_communityName(QStringLiteral("orchid")),
-      m_sending(new CSending(this)), m_dlgSNMP(new CDlgSNMP(this)),
-      m_dlgSetIPAddress(new CDlgSetIPAddress(this)), m_backupFileName(commandLineFile) {
+    : QDialog(parent), m_hIcon(ProgramIcon()),
+      m_communityName(QString::fromLatin1(kSnmpDefaultCommunity)), m_sending(new CSending(this)),
+      m_dlgSNMP(new CDlgSNMP(this)), m_dlgSetIPAddress(new CDlgSetIPAddress(this)),
+      m_backupFileName(commandLineFile) {
     BuildForm();
 }
 
@@ -326,7 +328,7 @@ void CTolvaneDlg::Deliver() {
         return;
     }
     m_sending->SetStatusText(ResString(IDS_SENDING_PRINTER) +
-                             QString::fromUtf16(m_lists.nodes->ipAddress));
+                             WideText(m_lists.nodes->ipAddress).toString());
     m_sending->SetDeliveryList(m_lists.nodes);
     m_sending->SetTransportIndex(kTcpTransportIndex);
     m_sending->SetJobFlag(1);

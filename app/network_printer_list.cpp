@@ -1,5 +1,6 @@
 #include "app/network_printer_list.h"
 
+#include "platform/text_convert.h"
 #include "text/string_ids.h"
 #include "text/string_table.h"
 #include "ui/sort_header.h"
@@ -16,6 +17,7 @@ struct Column {
     uint16_t title;
     int width;
 };
+// In ListColumn order.
 const Column kColumns[] = {
     {IDS_COLUMN_SELECT, 18},
     {IDS_COLUMN_IP_ADDRESS, 100},
@@ -23,12 +25,13 @@ const Column kColumns[] = {
     {IDS_COLUMN_STATUS, 100},
 };
 
+// The printer table's tick states are the list control's state images.
+static_assert(int{kTickUnticked} == kImageUnticked && int{kTickTicked} == kImageTicked &&
+              int{kTickTickedLocked} == kImageTickedLocked &&
+              int{kTickUntickedLocked} == kImageUntickedLocked);
+
 constexpr int kMarkUp = 0;
 constexpr int kMarkDown = 1;
-
-QString Text(const char16_t* text) {
-    return QString::fromUtf16(text);
-}
 
 } // namespace
 
@@ -101,10 +104,10 @@ void CNetworkPrinterList::FillPrinterList() {
         QTreeWidgetItem* item = InsertRow(row, state);
         // Without the selectable flag a row refuses the selection a click asks for.
         item->setFlags(Qt::ItemIsEnabled);
-        SetItemText(row, 0, TickText(state == kTickTicked));
-        SetItemText(row, 1, Text(entry->ipAddress));
-        SetItemText(row, 2, Text(entry->name));
-        SetItemText(row, 3, StatusText(entry->status));
+        SetItemText(row, kColumnTick, TickText(state == kTickTicked));
+        SetItemText(row, kColumnAddress, WideText(entry->ipAddress).toString());
+        SetItemText(row, kColumnName, WideText(entry->name).toString());
+        SetItemText(row, kColumnStatus, StatusText(entry->status));
         SetItemData(row, entry);
     }
 }
@@ -135,7 +138,7 @@ void CNetworkPrinterList::SelectAll() {
             continue;
         if (!IsLockedState(GetStateImage(row)))
             SetStateImage(row, kTickTicked);
-        SetItemText(row, 0, TickText(true));
+        SetItemText(row, kColumnTick, TickText(true));
         entry->ticked = IsTickedState(GetStateImage(row)) ? 1 : 0;
     }
     UpdateCommandButtons();
@@ -145,7 +148,7 @@ void CNetworkPrinterList::ClearAll() {
     for (int row = 0; row < GetItemCount(); ++row) {
         if (!IsLockedState(GetStateImage(row)))
             SetStateImage(row, kTickUnticked);
-        SetItemText(row, 0, TickText(false));
+        SetItemText(row, kColumnTick, TickText(false));
         if (PrinterEntry* entry = EntryAt(row))
             entry->ticked = IsTickedState(GetStateImage(row)) ? 1 : 0;
     }
@@ -169,7 +172,7 @@ void CNetworkPrinterList::InitHeaderImages() {
 }
 
 void CNetworkPrinterList::InitialSort() {
-    m_sort.column = 1;
+    m_sort.column = kColumnAddress;
     SortRows(m_sort.column, m_sort.nextDirection);
     SortHeader()->SetSectionImage(m_sort.column, kMarkUp);
     m_sort.nextDirection = 1 - m_sort.nextDirection;
@@ -184,7 +187,7 @@ void CNetworkPrinterList::OnColumnClick(int column) {
         m_sort.column = column;
     }
     // The tick column never shows a mark.
-    if (column > 0)
+    if (column != kColumnTick)
         SortHeader()->SetSectionImage(column, m_sort.nextDirection == 1 ? kMarkUp : kMarkDown);
     SortRows(column, m_sort.nextDirection);
     m_sort.nextDirection = 1 - m_sort.nextDirection;
@@ -203,11 +206,11 @@ const SortState& CNetworkPrinterList::Sort() const {
 }
 
 void CNetworkPrinterList::OnCellClick(int row, int column) {
-    if (column != 0)
+    if (column != kColumnTick)
         return;
     SetCheck(row, !IsTickedState(GetStateImage(row)));
     const bool ticked = IsTickedState(GetStateImage(row));
-    SetItemText(row, 0, TickText(ticked));
+    SetItemText(row, kColumnTick, TickText(ticked));
     if (PrinterEntry* entry = EntryAt(row))
         entry->ticked = ticked ? 1 : 0;
     UpdateCommandButtons();

@@ -25,7 +25,6 @@ constexpr std::string_view kDownloadKeyword = "@PJL ENTER LANGUAGE=DOWNLOAD";
 // The keyword is followed by a two-byte line break that nobody checks.
 constexpr size_t kProductCodeOffset = kDownloadKeyword.size() + 2;
 constexpr size_t kProductCodeMaxBytes = kProductCodeFieldBytes - 1;
-constexpr uint64_t kMaxFileLength = uint64_t{1} << 32;
 
 bool HasComponentMarker(std::string_view text) {
     for (const char* name : kComponentNames) {
@@ -79,7 +78,7 @@ BackupContent InspectBackupFile(QStringView path, char* productCode) {
     if (!file.Open(path))
         return BackupContent::CannotOpen;
     const uint64_t length = file.Length();
-    if (length == 0 || length >= kMaxFileLength)
+    if (length == 0 || length >= kMaxBackupFileLength)
         return BackupContent::EmptyOrTooLarge;
     auto* data = static_cast<uint8_t*>(HeapAllocZero(length));
     if (data == nullptr) {

@@ -2,8 +2,16 @@
 
 #include <QStringView>
 
+#include <cstdint>
+
 // Room for the product-code field of a backup file: 16 bytes and a terminator.
 constexpr int kProductCodeFieldBytes = 17;
+
+// A backup file must be shorter than 4 GiB: its length travels as 32 bits.
+constexpr uint64_t kMaxBackupFileLength = uint64_t{1} << 32;
+
+// Room for a backup file's path: 255 characters and a terminator.
+constexpr int kPathUnits = 256;
 
 // True when the file opens for reading without sharing (it exists, is readable and no other
 // program holds it locked).

@@ -1,5 +1,6 @@
 #include "delivery/delivery_job.h"
 
+#include "delivery/backup_file.h"
 #include "platform/exclusive_file.h"
 #include "platform/text_convert.h"
 #include "text/heap.h"
@@ -12,12 +13,9 @@
 
 namespace {
 
-constexpr uint64_t kMaxFileLength = uint64_t{1} << 32;
-
 // A node's label in the status text and the notices: its IP address text.
 QString NodeLabel(const DeliveryNode* node) {
-    const char16_t* end = std::find(std::begin(node->ipAddress), std::end(node->ipAddress), u'\0');
-    return QString::fromUtf16(node->ipAddress, end - node->ipAddress);
+    return WideText(node->ipAddress).toString();
 }
 
 } // namespace
@@ -47,7 +45,7 @@ DeliveryJob::~DeliveryJob() {
 }
 
 void DeliveryJob::SetBackupFilePath(QStringView path) {
-    CopyWideField(m_path, kJobPathUnits, path);
+    CopyWideField(m_path, kPathUnits, path);
 }
 
 void DeliveryJob::SetDeliveryList(DeliveryNode* nodes) {
@@ -82,12 +80,12 @@ void DeliveryJob::Initialise(DeliveryJobView* view) {
     }
 
     ExclusiveFile file;
-    if (!file.Open(QStringView(m_path, static_cast<qsizetype>(WideLength(m_path))))) {
+    if (!file.Open(WideText(m_path))) {
         EndWithBadFile();
         return;
     }
     const uint64_t length = file.Length();
-    if (length == 0 || length >= kMaxFileLength) {
+    if (length == 0 || length >= kMaxBackupFileLength) {
         EndWithBadFile();
         return;
     }
@@ -123,76 +121,72 @@ void DeliveryJob::EndWithBadFile() {
 }
 
 void DeliveryJob::Tick() {
-    if (m_cancelRequest) {
-        // The worker has left its send loop but may still be closing its connection; the
-        // next printer waits until it has ended.
-        if (m_worker.Exists()) {
-            if (!m_worker.HasEnded()) {
-                UpdateProgress();
-                return;
-            }
-            m_worker.Release();
-        }
-        m_cancelRequest = false;
-        DeliveryNode* node = m_job.currentNode;
-        const bool moreFollow = node->next != nullptr;
-        node->sent = 0;
-        m_view->StopTimer();
-        if (!ShowUpdateInterrupted(NodeLabel(node), moreFollow)) {
-            Finish();
-            return;
-        }
-        m_job.currentNode = node->next;
-        m_job.bytesSent.store(0);
-        ShowCurrentPrinter();
-        m_view->StartTimer();
-        StartWorker();
-        UpdateProgress();
-        return;
-    }
-
     if (m_worker.Exists()) {
+        // After a Cancel the worker has left its send loop but may still be closing its
+        // connection; the next printer waits until it has ended.
         if (!m_worker.HasEnded()) {
             UpdateProgress();
             return;
         }
         m_worker.Release();
-        DeliveryNode* node = m_job.currentNode;
-        const int result = m_job.result.load();
-        if (result == kResultSuccess) {
-            node->sent = 1;
-            m_job.currentNode = node->next;
-            if (m_job.currentNode == nullptr) {
-                m_view->StopTimer();
-                Finish();
-                return;
-            }
-            m_job.bytesSent.store(0);
-            ShowCurrentPrinter();
-            StartWorker();
-            UpdateProgress();
+        if (!m_cancelRequest) {
+            EndPrinterByResult();
             return;
         }
-        const bool moreFollow = node->next != nullptr;
-        m_view->StopTimer();
-        bool continueRun = true;
-        const bool proceed = ReportPrinterResult(result, m_job.connected.load() != 0,
-                                                 NodeLabel(node), moreFollow, &continueRun);
-        m_jobFlag = proceed ? 1 : 0;
-        if (!proceed || !continueRun || !moreFollow) {
-            Finish();
-            return;
-        }
-        m_job.bytesSent.store(0);
-        m_job.currentNode = node->next;
-        ShowCurrentPrinter();
-        m_view->StartTimer();
-        StartWorker();
-        UpdateProgress();
+    }
+    if (m_cancelRequest) {
+        EndInterruptedPrinter();
         return;
     }
-
     // The first tick after opening.
+    StartWorker();
+    UpdateProgress();
+}
+
+void DeliveryJob::EndInterruptedPrinter() {
+    m_cancelRequest = false;
+    DeliveryNode* node = m_job.currentNode;
+    node->sent = 0;
+    m_view->StopTimer();
+    if (!ShowUpdateInterrupted(NodeLabel(node), node->next != nullptr)) {
+        Finish();
+        return;
+    }
+    AdvanceToNextPrinter(true);
+}
+
+void DeliveryJob::EndPrinterByResult() {
+    DeliveryNode* node = m_job.currentNode;
+    const ResultCode result = m_job.result.load();
+    const bool moreFollow = node->next != nullptr;
+    if (result == kResultSuccess) {
+        node->sent = 1;
+        if (moreFollow) {
+            AdvanceToNextPrinter(false);
+            return;
+        }
+        m_view->StopTimer();
+        Finish();
+        return;
+    }
+    m_view->StopTimer();
+    bool continueRun = true;
+    const bool proceed = ReportPrinterResult(result, m_job.connected.load() != 0, NodeLabel(node),
+                                             moreFollow, &continueRun);
+    m_jobFlag = proceed ? 1 : 0;
+    if (!proceed || !continueRun || !moreFollow) {
+        Finish();
+        return;
+    }
+    AdvanceToNextPrinter(true);
+}
+
+void DeliveryJob::AdvanceToNextPrinter(bool restartTimer) {
+    m_job.currentNode = m_job.currentNode->next;
+    m_job.bytesSent.store(0);
+    ShowCurrentPrinter();
+    if (restartTimer)
+        m_view->StartTimer();
     StartWorker();
     UpdateProgress();
 }

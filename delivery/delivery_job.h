@@ -1,5 +1,6 @@
 #pragma once
 
+#include "delivery/backup_file.h"
 #include "delivery/delivery_node.h"
 #include "delivery/send_job.h"
 
@@ -10,8 +11,6 @@
 #include <mutex>
 #include <optional>
 
-// Backup file paths handed to the job: 255 characters and a terminator.
-constexpr int kJobPathUnits = 256;
 // The job's timer period.
 constexpr int kDeliveryTickMs = 100;
 
@@ -70,6 +69,13 @@ class DeliveryJob {
     void Cancel();
 
   private:
+    // The steps of a tick once the current printer's worker has ended: after a Cancel, or by
+    // its result.
+    void EndInterruptedPrinter();
+    void EndPrinterByResult();
+    // Moves on to the next printer with a fresh progress bar and a new worker; the timer is
+    // started again when a notice stopped it.
+    void AdvanceToNextPrinter(bool restartTimer);
     void Finish();
     void StartWorker();
     void UpdateProgress();
@@ -79,7 +85,7 @@ class DeliveryJob {
     int32_t m_jobFlag = 0;
     SendJob m_job{};
     DeliveryNode* m_nodes = nullptr;
-    char16_t m_path[kJobPathUnits] = {};
+    char16_t m_path[kPathUnits] = {};
     QString m_statusText;
     bool m_cancelRequest = false;
     std::optional<std::mutex> m_lock; // the delivery lock, alive for one run

@@ -9,7 +9,7 @@ int DeliveryWorker(SendJob* job) {
     OpenRequest request{};
     request.wideIpAddress = job->currentNode->ipAddress;
     request.wideName = job->currentNode->name;
-    int result;
+    ResultCode result;
     {
         std::lock_guard guard(*job->deliveryLock);
         result = OpenTransport(job->transportIndex, &request, &job->connection);

@@ -23,7 +23,7 @@ struct SendJob {
     uint8_t* data;
     uint32_t dataLength;
     std::atomic<uint32_t> bytesSent;    // reached the current printer
-    std::atomic<int32_t> result;        // the current printer's result code
+    std::atomic<ResultCode> result;     // the current printer's result
     std::atomic<int32_t> connected;     // 1 once the connection is open
     std::atomic<int32_t> workerActive;  // 1 from the worker's start until it leaves its send loop
     std::atomic<int32_t> cancelWaiting; // 1 while a Cancel waits for the delivery lock

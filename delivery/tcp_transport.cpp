@@ -1,16 +1,10 @@
 #include "delivery/transport.h"
 
+#include "platform/sockets.h"
 #include "text/heap.h"
 #include "text/notices.h"
 
-#include <arpa/inet.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -31,68 +25,52 @@ char* CopyNarrow(const char* text) {
     return copy;
 }
 
-void CloseSocket(ConnectionData* connection) {
-    if (connection->socketHandle != kInvalidSocket) {
-        ::close(connection->socketHandle);
-        connection->socketHandle = kInvalidSocket;
-    }
+void CloseConnectionSocket(ConnectionData* connection) {
+    CloseSocket(connection->socketHandle);
+    connection->socketHandle = kInvalidSocket;
 }
 
 void Release(ConnectionData* connection) {
-    CloseSocket(connection);
+    CloseConnectionSocket(connection);
     HeapFree(connection->printerName);
     HeapFree(connection->ipAddress);
     HeapFree(connection);
 }
 
-int FailConnect(ConnectionData* connection) {
-    CloseSocket(connection);
+ResultCode FailConnect(ConnectionData* connection) {
+    CloseConnectionSocket(connection);
     return kResultNetworkFailure;
 }
 
-// A non-blocking connect that is under way reports EINPROGRESS first and EALREADY on the
-// repeated calls; an interrupted one carries on in the background.
-bool StillBeingMade(int error) {
-    return error == EINPROGRESS || error == EALREADY || error == EINTR;
+bool ConnectionUp(SocketError error) {
+    return error == SocketError::kNone || error == SocketError::kConnected;
 }
 
-int CallConnect(const ConnectionData* connection) {
-    return ::connect(connection->socketHandle, reinterpret_cast<const sockaddr*>(&connection->peer),
-                     sizeof(connection->peer));
+// A non-blocking connect that is under way reports so on the first and the repeated calls; an
+// interrupted one carries on in the background.
+bool StillBeingMade(SocketError error) {
+    return error == SocketError::kInProgress || error == SocketError::kInterrupted;
 }
 
 // Gives a printer about 1.5 s to answer: up to five connect calls with doubling pauses.
-int Connect(ConnectionData* connection) {
-    connection->socketHandle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (connection->socketHandle < 0) {
-        connection->socketHandle = kInvalidSocket;
+ResultCode Connect(ConnectionData* connection) {
+    connection->socketHandle = OpenStreamSocket();
+    if (connection->socketHandle == kInvalidSocket)
         return kResultNetworkFailure;
-    }
-    // inet_addr also yields INADDR_NONE for the all-ones address, which is never a printer.
-    const in_addr_t address = ::inet_addr(connection->ipAddress);
-    if (address == INADDR_NONE)
+    if (!MakePeer(connection->ipAddress, kPrinterRawPort, &connection->peer))
         return FailConnect(connection);
-    connection->peer.sin_family = AF_INET;
-    connection->peer.sin_port = htons(kPrinterRawPort);
-    connection->peer.sin_addr.s_addr = address;
-
-    int nonBlocking = 1;
-    if (::ioctl(connection->socketHandle, FIONBIO, &nonBlocking) != 0)
+    if (!SetNonBlocking(connection->socketHandle))
         return FailConnect(connection);
 
-    if (CallConnect(connection) == 0)
-        return kResultSuccess;
     auto pause = kFirstConnectPause;
     for (int tries = 0;;) {
-        const int error = errno;
-        if (error == EISCONN)
+        const SocketError error = Connect(connection->socketHandle, connection->peer);
+        if (ConnectionUp(error))
             return kResultSuccess;
         if (!StillBeingMade(error) || ++tries > kConnectRetries)
             return FailConnect(connection);
         std::this_thread::sleep_for(pause);
         pause *= 2;
-        if (CallConnect(connection) == 0)
-            return kResultSuccess;
     }
 }
 
@@ -100,15 +78,15 @@ bool CancelRaised(ConnectionData* connection) {
     return std::atomic_ref<int32_t>(connection->cancelFlag).load() != 0;
 }
 
-int CancelSend(ConnectionData* connection, uint32_t count, uint32_t* sent) {
-    CloseSocket(connection);
+ResultCode CancelSend(ConnectionData* connection, uint32_t count, uint32_t* sent) {
+    CloseConnectionSocket(connection);
     *sent = count;
     return kResultCancelled;
 }
 
 } // namespace
 
-int TcpOpen(int index, OpenRequest* request, ConnectionData** connection) {
+ResultCode TcpOpen(int index, OpenRequest* request, ConnectionData** connection) {
     *connection = nullptr;
     auto* data = HeapNew<ConnectionData>();
     if (data == nullptr)
@@ -122,7 +100,7 @@ int TcpOpen(int index, OpenRequest* request, ConnectionData** connection) {
         Release(data);
         return kResultOutOfMemory;
     }
-    const int result = Connect(data);
+    const ResultCode result = Connect(data);
     if (result != kResultSuccess) {
         Release(data);
         return result;
@@ -131,7 +109,8 @@ int TcpOpen(int index, OpenRequest* request, ConnectionData** connection) {
     return kResultSuccess;
 }
 
-int TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length, uint32_t* sent) {
+ResultCode TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length,
+                   uint32_t* sent) {
     *sent = 0;
     if (connection == nullptr)
         return kResultBadArgument;
@@ -139,17 +118,17 @@ int TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length, ui
     if (CancelRaised(connection))
         return CancelSend(connection, count, sent);
     while (count < length) {
-        const ssize_t taken =
-            ::send(connection->socketHandle, data + count, length - count, MSG_NOSIGNAL);
+        const ssize_t taken = SendSome(connection->socketHandle, data + count, length - count);
         if (taken >= 0) {
             count += static_cast<uint32_t>(taken);
             continue;
         }
-        if (errno == EINTR)
+        const SocketError error = LastSocketError();
+        if (error == SocketError::kInterrupted)
             continue;
-        // A lost connection (ECONNRESET, ECONNABORTED, EPIPE) or anything unexpected ends the
-        // send; the socket stays open for Close.
-        if (errno != EAGAIN && errno != EWOULDBLOCK) {
+        // A lost connection or anything unexpected ends the send; the socket stays open for
+        // Close.
+        if (error != SocketError::kWouldBlock) {
             *sent = count;
             return kResultNetworkFailure;
         }
@@ -157,8 +136,7 @@ int TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length, ui
             return CancelSend(connection, count, sent);
         // Waiting at most 200 ms keeps a Cancel noticed while the printer takes nothing; the
         // wait's outcome does not matter, the next send tells.
-        pollfd writable{connection->socketHandle, POLLOUT, 0};
-        ::poll(&writable, 1, kSendWaitMs);
+        WaitWritable(connection->socketHandle, kSendWaitMs);
         if (CancelRaised(connection))
             return CancelSend(connection, count, sent);
     }
@@ -166,13 +144,13 @@ int TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length, ui
     return kResultSuccess;
 }
 
-int TcpCancel(ConnectionData* connection) {
+ResultCode TcpCancel(ConnectionData* connection) {
     if (connection != nullptr)
         std::atomic_ref<int32_t>(connection->cancelFlag).store(1);
     return kResultSuccess;
 }
 
-int TcpClose(ConnectionData* connection) {
+ResultCode TcpClose(ConnectionData* connection) {
     if (connection == nullptr)
         return kResultSuccess;
     Release(connection);

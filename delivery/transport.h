@@ -1,6 +1,7 @@
 #pragma once
 
-#include <netinet/in.h>
+#include "platform/sockets.h"
+#include "text/result_code.h"
 
 #include <cstdint>
 
@@ -19,19 +20,18 @@ struct ConnectionData {
     int32_t transportIndex;
     char* printerName;
     char* ipAddress;
-    int32_t cancelFlag; // written by Cancel, read by Send: accessed through std::atomic_ref
-    int socketHandle;   // kInvalidSocket until created and after closing
+    int32_t cancelFlag;        // written by Cancel, read by Send: accessed through std::atomic_ref
+    SocketHandle socketHandle; // kInvalidSocket until created and after closing
     sockaddr_in peer;
 };
 
-constexpr int kInvalidSocket = -1;
 constexpr uint16_t kPrinterRawPort = 9100;
 
-using TransportOpen = int (*)(int index, OpenRequest* request, ConnectionData** connection);
-using TransportSend = int (*)(ConnectionData* connection, const uint8_t* data, uint32_t length,
-                              uint32_t* sent);
-using TransportCancel = int (*)(ConnectionData* connection);
-using TransportClose = int (*)(ConnectionData* connection);
+using TransportOpen = ResultCode (*)(int index, OpenRequest* request, ConnectionData** connection);
+using TransportSend = ResultCode (*)(ConnectionData* connection, const uint8_t* data,
+                                     uint32_t length, uint32_t* sent);
+using TransportCancel = ResultCode (*)(ConnectionData* connection);
+using TransportClose = ResultCode (*)(ConnectionData* connection);
 
 struct TransportEntry {
     TransportOpen Open;
@@ -52,13 +52,14 @@ int TransportProbe();
 // Writes the TCP operations into entry 2 of TransportTable.
 void InstallTcpTransport();
 
-// Opens a connection through entry `index`; result codes as in text/notices.h.
-int OpenTransport(int index, OpenRequest* request, ConnectionData** connection);
+// Opens a connection through entry `index`.
+ResultCode OpenTransport(int index, OpenRequest* request, ConnectionData** connection);
 
 // The TCP transport's own operations (entry 2). Send always stores the bytes it sent through
-// `sent` (never null) and returns 3 for no connection; Cancel may come from another thread;
-// Close releases the connection and pauses 300 ms.
-int TcpOpen(int index, OpenRequest* request, ConnectionData** connection);
-int TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length, uint32_t* sent);
-int TcpCancel(ConnectionData* connection);
-int TcpClose(ConnectionData* connection);
+// `sent` (never null) and returns kResultBadArgument for no connection; Cancel may come from
+// another thread; Close releases the connection and pauses 300 ms.
+ResultCode TcpOpen(int index, OpenRequest* request, ConnectionData** connection);
+ResultCode TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length,
+                   uint32_t* sent);
+ResultCode TcpCancel(ConnectionData* connection);
+ResultCode TcpClose(ConnectionData* connection);

@@ -1,30 +1,15 @@
 #include "delivery/transport.h"
 
+#include "platform/sockets.h"
 #include "platform/text_convert.h"
 #include "text/heap.h"
 #include "text/notices.h"
-
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstring>
 
 TransportEntry TransportTable[kTransportCount] = {};
 
 namespace {
-
-// A zero-filled heap copy of `wide` in the locale's narrow encoding; an absent text counts as
-// empty. nullptr only when the heap refuses.
-char* NarrowHeapText(const char16_t* wide) {
-    const QStringView view = wide == nullptr
-                                 ? QStringView()
-                                 : QStringView(wide, static_cast<qsizetype>(WideLength(wide)));
-    const std::string narrow = WideToNarrow(view);
-    auto* copy = static_cast<char*>(HeapAllocZero(narrow.size() + 1));
-    if (copy != nullptr)
-        std::memcpy(copy, narrow.data(), narrow.size());
-    return copy;
-}
 
 void ReleaseNarrowTexts(OpenRequest* request) {
     HeapFree(request->narrowName);
@@ -37,10 +22,10 @@ void ReleaseNarrowTexts(OpenRequest* request) {
 
 int TransportProbe() {
     // The socket library needs no start-up here; a datagram socket shows that sockets work.
-    const int probe = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (probe < 0)
+    const SocketHandle probe = OpenDatagramSocket();
+    if (probe == kInvalidSocket)
         return 0;
-    ::close(probe);
+    CloseSocket(probe);
     return 1;
 }
 
@@ -48,7 +33,7 @@ void InstallTcpTransport() {
     TransportTable[kTcpTransportIndex] = TransportEntry{TcpOpen, TcpSend, TcpCancel, TcpClose};
 }
 
-int OpenTransport(int index, OpenRequest* request, ConnectionData** connection) {
+ResultCode OpenTransport(int index, OpenRequest* request, ConnectionData** connection) {
     if (connection == nullptr)
         return kResultBadArgument;
     *connection = nullptr;
@@ -61,14 +46,14 @@ int OpenTransport(int index, OpenRequest* request, ConnectionData** connection) 
     if (index == 0)
         return entry.Open(index, request, connection);
 
-    request->narrowName = NarrowHeapText(request->wideName);
+    request->narrowName = HeapNarrowCopy(request->wideName);
     request->narrowIpAddress =
-        request->narrowName == nullptr ? nullptr : NarrowHeapText(request->wideIpAddress);
+        request->narrowName == nullptr ? nullptr : HeapNarrowCopy(request->wideIpAddress);
     if (request->narrowIpAddress == nullptr) {
         ReleaseNarrowTexts(request);
         return kResultOutOfMemory;
     }
-    const int result = entry.Open(index, request, connection);
+    const ResultCode result = entry.Open(index, request, connection);
     ReleaseNarrowTexts(request);
     return result;
 }

@@ -121,7 +121,7 @@ bool ContainsModel(const char16_t* description, qsizetype length, const char* mo
 
 } // namespace
 
-int FilterAnswersByModel(const ModelListEntry* models, const AnswerArray& answers) {
+ResultCode FilterAnswersByModel(const ModelListEntry* models, const AnswerArray& answers) {
     for (const ModelListEntry* model = models; model != nullptr; model = model->next) {
         const size_t d = strnlen(model->name, sizeof(model->name));
         if (d == 0)

@@ -2,6 +2,7 @@
 
 #include "discovery/exchange_state.h"
 #include "discovery/model_list.h"
+#include "text/result_code.h"
 
 #include <QString>
 #include <QStringView>
@@ -14,8 +15,9 @@ enum VersionKind : int {
 };
 
 // Marks every answer whose description contains one of the model names (exact, case-sensitive,
-// compared in narrow text). Returns 0, or 5 when a working copy cannot be allocated.
-int FilterAnswersByModel(const ModelListEntry* models, const AnswerArray& answers);
+// compared in narrow text). Returns kResultSuccess, or kResultOutOfMemory when a working copy
+// cannot be allocated.
+ResultCode FilterAnswersByModel(const ModelListEntry* models, const AnswerArray& answers);
 
 // Brings "name;parts" into the "name(parts)" layout and replaces the part keys after the opener
 // by their labels.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "discovery/model_list.h"
+#include "text/result_code.h"
 
 #include <cstdint>
 
@@ -19,12 +20,13 @@ enum DiscoveryMode : int {
     kDiscoverAddresses = 2,
 };
 
-// Finds the printers of the accepted models; result codes as in text/notices.h. On 0 the out
-// list and count describe the entries (count 0: none found). On 5 a partly filled list may be
-// handed over, to be released with FreeNetworkPrinterList.
-int FindNetworkPrinters(int versionKind, const char* const* addresses, int addressCount,
-                        const ModelListEntry* models, const char* community, int mode,
-                        DiscoveredPrinter** list, int* count);
+// Finds the printers of the accepted models. On kResultSuccess the out list and count describe
+// the entries (count 0: none found). On kResultOutOfMemory a partly filled list may be handed
+// over, to be released with FreeNetworkPrinterList.
+ResultCode FindNetworkPrinters(int versionKind, const char* const* addresses, int addressCount,
+                               const ModelListEntry* models, const char* community, int mode,
+                               DiscoveredPrinter** list, int* count);
 
-// Releases a list of FindNetworkPrinters; returns 0, or 3 for no list or a count of 0.
-int FreeNetworkPrinterList(int count, DiscoveredPrinter* list);
+// Releases a list of FindNetworkPrinters; returns kResultSuccess, or kResultBadArgument for no
+// list or a count of 0.
+ResultCode FreeNetworkPrinterList(int count, DiscoveredPrinter* list);

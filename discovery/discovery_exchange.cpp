@@ -3,20 +3,13 @@
 #include "discovery/description_parser.h"
 #include "discovery/result_list.h"
 #include "discovery/snmp_codec.h"
+#include "platform/sockets.h"
 #include "platform/text_convert.h"
 #include "platform/tick.h"
 #include "text/heap.h"
 #include "text/notices.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -33,7 +26,7 @@ constexpr int kReplyQueueBytes = 1000 * 1024;
 
 void CloseSockets() {
     for (const auto& socketData : g_sockets)
-        close(socketData->socket);
+        CloseSocket(socketData->socket);
     g_sockets.clear();
 }
 
@@ -42,15 +35,14 @@ bool KnownSender(const QString& address) {
                        [&](const auto& answer) { return answer->address == address; });
 }
 
-// Reads one datagram from `socketData`. Returns 5 when decoding ran out of memory, else 0.
-int ReadOneDatagram(SocketData& socketData) {
-    uint8_t* buffer = SnmpReceiveBuffer();
+// Reads one datagram from `socketData`. Returns kResultOutOfMemory when decoding ran out of
+// memory, else kResultSuccess.
+ResultCode ReadOneDatagram(SocketData& socketData) {
     sockaddr_in sender{};
-    socklen_t senderLength = sizeof(sender);
-    // MSG_TRUNC makes recvfrom report a datagram's real length, so one longer than the buffer
-    // is seen and discarded rather than decoded cut.
-    const ssize_t received = recvfrom(socketData.socket, buffer, kSnmpReceiveBufferBytes, MSG_TRUNC,
-                                      reinterpret_cast<sockaddr*>(&sender), &senderLength);
+    // A datagram longer than the buffer is seen by its full length and discarded rather than
+    // decoded cut.
+    const ssize_t received =
+        ReceiveDatagram(socketData.socket, SnmpReceiveBuffer(), kSnmpReceiveBufferBytes, &sender);
     if (received < 0 || static_cast<size_t>(received) > kSnmpReceiveBufferBytes) {
         socketData.done = 1;
         return kResultSuccess;
@@ -61,7 +53,7 @@ int ReadOneDatagram(SocketData& socketData) {
     if (SnmpParseResponse(static_cast<size_t>(received), &description) != kResultSuccess)
         return kResultOutOfMemory;
     if (description != nullptr) {
-        const QString address = QString::fromLatin1(inet_ntoa(sender.sin_addr));
+        const QString address = PeerAddressText(sender);
         if (!KnownSender(address))
             g_answers.push_back(std::make_unique<PrinterData>(NarrowToWide(description), address));
         HeapFree(description);
@@ -77,16 +69,14 @@ bool AllDone() {
 
 // The read set: each distinct socket in array order, at most kMaxReadSockets of them. `owner`
 // maps an entry back to the first SocketData holding that socket.
-size_t BuildReadSet(pollfd* set, SocketData** owner) {
+size_t BuildReadSet(SocketHandle* set, SocketData** owner) {
     size_t count = 0;
     for (const auto& socketData : g_sockets) {
         if (count == kMaxReadSockets)
             break;
-        const bool present = std::any_of(
-            set, set + count, [&](const pollfd& entry) { return entry.fd == socketData->socket; });
-        if (present)
+        if (std::find(set, set + count, socketData->socket) != set + count)
             continue;
-        set[count] = pollfd{socketData->socket, POLLIN, 0};
+        set[count] = socketData->socket;
         owner[count] = socketData.get();
         ++count;
     }
@@ -109,50 +99,33 @@ uint16_t SetSnmpDestinationPort(uint16_t port) {
     return previous;
 }
 
-int SnmpSendRequest(const char* address, const uint8_t* request, size_t length, int* socketOut) {
-    *socketOut = -1;
-    const int handle = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (handle < 0)
+ResultCode SnmpSendRequest(const char* address, const uint8_t* request, size_t length,
+                           int* socketOut) {
+    *socketOut = kInvalidSocket;
+    const SocketHandle handle = OpenDatagramSocket();
+    if (handle == kInvalidSocket)
         return kResultNetworkFailure;
-    int on = 1;
-    ioctl(handle, FIONBIO, &on);
+    SetNonBlocking(handle);
     // A larger queue only helps; the exchange works without it.
-    setsockopt(handle, SOL_SOCKET, SO_RCVBUF, &kReplyQueueBytes, sizeof(kReplyQueueBytes));
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    local.sin_port = 0;
-    if (bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0) {
-        close(handle);
-        return kResultNetworkFailure;
-    }
+    RequestReceiveQueue(handle, kReplyQueueBytes);
     sockaddr_in target{};
-    target.sin_family = AF_INET;
-    target.sin_port = htons(g_destinationPort);
-    if (address != nullptr) {
-        target.sin_addr.s_addr = inet_addr(address);
-    } else {
-        target.sin_addr.s_addr = htonl(INADDR_BROADCAST);
-        if (setsockopt(handle, SOL_SOCKET, SO_BROADCAST, &on, sizeof(on)) != 0) {
-            close(handle);
-            return kResultNetworkFailure;
-        }
-    }
-    if (sendto(handle, request, length, 0, reinterpret_cast<sockaddr*>(&target), sizeof(target)) <
-        0) {
-        close(handle);
+    // A missing address is the limited broadcast, which the socket must be allowed to send.
+    const bool sent = BindAnyPort(handle) && MakePeer(address, g_destinationPort, &target) &&
+                      (address != nullptr || AllowBroadcast(handle)) &&
+                      SendDatagram(handle, target, request, length);
+    if (!sent) {
+        CloseSocket(handle);
         return kResultNetworkFailure;
     }
     *socketOut = handle;
     return kResultSuccess;
 }
 
-int SnmpReceiveAnswers(bool earlyStop) {
+ResultCode SnmpReceiveAnswers(bool earlyStop) {
     uint32_t start = GetTickCount();
-    pollfd readSet[kMaxReadSockets];
+    SocketHandle readSet[kMaxReadSockets];
     SocketData* owner[kMaxReadSockets];
-    // The sockets do not change during the window, so the set is built once; poll leaves its
-    // request flags as they are.
+    // The sockets do not change during the window, so the set is built once.
     const size_t readCount = BuildReadSet(readSet, owner);
     for (;;) {
         if (earlyStop && AllDone())
@@ -164,24 +137,26 @@ int SnmpReceiveAnswers(bool earlyStop) {
         const uint32_t elapsed = now - start;
         if (elapsed >= kReceiveWindowMs)
             return kResultSuccess;
-        const int ready = poll(readSet, readCount, static_cast<int>(kReceiveWindowMs - elapsed));
-        if (ready == 0)
+        size_t ready = 0;
+        switch (WaitReadable(std::span(readSet, readCount),
+                             static_cast<int>(kReceiveWindowMs - elapsed), &ready)) {
+        case WaitOutcome::kTimedOut:
             return kResultSuccess;
-        if (ready < 0) {
-            if (errno == EINTR)
-                continue;
+        case WaitOutcome::kFailed:
             return kResultNetworkFailure;
+        case WaitOutcome::kAgain:
+            continue;
+        case WaitOutcome::kReady:
+            break;
         }
-        const pollfd* readable = std::find_if(
-            readSet, readSet + readCount, [](const pollfd& entry) { return entry.revents != 0; });
-        if (ReadOneDatagram(*owner[readable - readSet]) != kResultSuccess)
+        if (ReadOneDatagram(*owner[ready]) != kResultSuccess)
             return kResultOutOfMemory;
     }
 }
 
-int SnmpDiscover(int versionKind, const char* const* addresses, int addressCount,
-                 const ModelListEntry* models, const char* community, int mode,
-                 DiscoveredPrinter** list, int* count) {
+ResultCode SnmpDiscover(int versionKind, const char* const* addresses, int addressCount,
+                        const ModelListEntry* models, const char* community, int mode,
+                        DiscoveredPrinter** list, int* count) {
     *count = 0;
     uint8_t request[kSnmpRequestBufferBytes];
     const size_t length = SnmpBuildRequest(community, request);
@@ -197,7 +172,7 @@ int SnmpDiscover(int versionKind, const char* const* addresses, int addressCount
                 g_sockets.push_back(std::make_unique<SocketData>(handle));
         }
     }
-    int result = kResultSuccess;
+    ResultCode result = kResultSuccess;
     if (!g_sockets.empty()) {
         // The broadcast socket gathers any number of replies, so only without it can the
         // window end once every socket has answered.
@@ -216,17 +191,17 @@ int SnmpDiscover(int versionKind, const char* const* addresses, int addressCount
     return result;
 }
 
-int FindNetworkPrinters(int versionKind, const char* const* addresses, int addressCount,
-                        const ModelListEntry* models, const char* community, int mode,
-                        DiscoveredPrinter** list, int* count) {
-    const int result =
+ResultCode FindNetworkPrinters(int versionKind, const char* const* addresses, int addressCount,
+                               const ModelListEntry* models, const char* community, int mode,
+                               DiscoveredPrinter** list, int* count) {
+    const ResultCode result =
         SnmpDiscover(versionKind, addresses, addressCount, models, community, mode, list, count);
     if (result != kResultSuccess || *count == 0)
         return result;
     return FillNarrowForms(list, count);
 }
 
-int FreeNetworkPrinterList(int count, DiscoveredPrinter* list) {
+ResultCode FreeNetworkPrinterList(int count, DiscoveredPrinter* list) {
     if (list == nullptr || count <= 0)
         return kResultBadArgument;
     for (int i = count - 1; i >= 0; --i) {

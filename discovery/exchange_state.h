@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/sockets.h"
+
 #include <QString>
 
 #include <memory>
@@ -9,10 +11,10 @@
 // failed.
 class SocketData {
   public:
-    SocketData(int handle) : socket(handle) {}
+    SocketData(SocketHandle handle) : socket(handle) {}
     ~SocketData() = default;
 
-    int socket;
+    SocketHandle socket;
     int done = 0;
 };
 

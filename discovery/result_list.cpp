@@ -1,37 +1,25 @@
 #include "discovery/result_list.h"
 
 #include "discovery/description_parser.h"
-#include "platform/text_convert.h"
 #include "text/heap.h"
 #include "text/notices.h"
 
-#include <cstring>
-#include <string>
-
 namespace {
 
-char* NarrowCopy(const char16_t* wide) {
-    const std::string narrow = WideToNarrow(QStringView(wide, WideLength(wide)));
-    auto* copy = static_cast<char*>(HeapAllocZero(narrow.size() + 1));
-    if (copy != nullptr)
-        std::memcpy(copy, narrow.data(), narrow.size());
-    return copy;
-}
-
 bool FillNarrowFields(DiscoveredPrinter& entry) {
-    entry.narrowName = NarrowCopy(entry.wideName);
+    entry.narrowName = HeapNarrowCopy(entry.wideName);
     if (entry.narrowName == nullptr)
         return false;
-    entry.narrowAddress = NarrowCopy(entry.wideAddress);
+    entry.narrowAddress = HeapNarrowCopy(entry.wideAddress);
     if (entry.narrowAddress == nullptr)
         return false;
-    entry.narrowVersion = NarrowCopy(entry.wideVersion);
+    entry.narrowVersion = HeapNarrowCopy(entry.wideVersion);
     return entry.narrowVersion != nullptr;
 }
 
 } // namespace
 
-int FillNarrowForms(DiscoveredPrinter** list, int* count) {
+ResultCode FillNarrowForms(DiscoveredPrinter** list, int* count) {
     for (int i = 0; i < *count; ++i) {
         if (!FillNarrowFields((*list)[i])) {
             FreeNetworkPrinterList(*count, *list);
@@ -43,14 +31,14 @@ int FillNarrowForms(DiscoveredPrinter** list, int* count) {
     return kResultSuccess;
 }
 
-int BuildResultList(const AnswerArray& answers, int versionKind, DiscoveredPrinter** list,
+ResultCode BuildResultList(const AnswerArray& answers, int versionKind, DiscoveredPrinter** list,
                     int* count) {
     const size_t total = answers.size();
     auto* entries =
         static_cast<DiscoveredPrinter*>(HeapAllocZero(total * sizeof(DiscoveredPrinter)));
     if (entries == nullptr)
         return kResultOutOfMemory;
-    int result = kResultSuccess;
+    ResultCode result = kResultSuccess;
     for (size_t i = 0; i < total; ++i) {
         DiscoveredPrinter& entry = entries[i];
         SplitDescription(answers[i]->description, versionKind, &entry.wideName, &entry.wideVersion);

@@ -2,13 +2,14 @@
 
 #include "discovery/discovery.h"
 #include "discovery/exchange_state.h"
+#include "text/result_code.h"
 
 // Turns the accepted answers into a result array of FindNetworkPrinters: name and version from
-// each description, the sender address, wide texts only. Returns 5 when an allocation fails;
+// each description, the sender address, wide texts only. Returns kResultOutOfMemory when an allocation fails;
 // the array, partly filled, is still handed over unless it could not be allocated itself.
-int BuildResultList(const AnswerArray& answers, int versionKind, DiscoveredPrinter** list,
+ResultCode BuildResultList(const AnswerArray& answers, int versionKind, DiscoveredPrinter** list,
                     int* count);
 
-// Fills the narrow texts of every entry from its wide ones. Returns 0, or 5 when the heap
+// Fills the narrow texts of every entry from its wide ones. Returns kResultSuccess, or kResultOutOfMemory when the heap
 // refuses one: the list is then released and *list and *count cleared.
-int FillNarrowForms(DiscoveredPrinter** list, int* count);
+ResultCode FillNarrowForms(DiscoveredPrinter** list, int* count);

@@ -129,13 +129,13 @@ size_t SnmpBuildRequest(const char* community, uint8_t* out) {
     return sizeof(kRequestHead) + 1 + n + sizeof(kRequestPdu);
 }
 
-int SnmpParseResponse(size_t length, char** description) {
+ResultCode SnmpParseResponse(size_t length, char** description) {
     if (length > kSnmpReceiveBufferBytes)
         length = kSnmpReceiveBufferBytes;
     return SnmpParseResponseBytes(g_receiveBuffer, length, description);
 }
 
-int SnmpParseResponseBytes(const uint8_t* buffer, size_t length, char** description) {
+ResultCode SnmpParseResponseBytes(const uint8_t* buffer, size_t length, char** description) {
     *description = nullptr;
     ReplyCursor reply(buffer, length);
     size_t start = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/result_code.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -18,10 +20,11 @@ uint8_t* SnmpReceiveBuffer();
 // Communities longer than 32 bytes are cut to 32.
 size_t SnmpBuildRequest(const char* community, uint8_t* out);
 
-// Decodes the first `length` bytes of the receive buffer. Returns 0 with *description set to
-// a heap block (the value bytes and a terminator, at most 255 + 1 bytes) when the reply was
-// decoded, 0 with nullptr when it is ignored, 5 when the block cannot be allocated.
-int SnmpParseResponse(size_t length, char** description);
+// Decodes the first `length` bytes of the receive buffer. Returns kResultSuccess with
+// *description set to a heap block (the value bytes and a terminator, at most 255 + 1 bytes)
+// when the reply was decoded or with nullptr when it is ignored, kResultOutOfMemory when the
+// block cannot be allocated.
+ResultCode SnmpParseResponse(size_t length, char** description);
 
 // The same over any buffer; never reads at or beyond buffer[length].
-int SnmpParseResponseBytes(const uint8_t* buffer, size_t length, char** description);
+ResultCode SnmpParseResponseBytes(const uint8_t* buffer, size_t length, char** description);

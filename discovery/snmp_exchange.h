@@ -12,17 +12,18 @@ constexpr uint32_t kReceiveWindowMs = 1000;
 constexpr size_t kMaxReadSockets = 64;
 
 // Does all of FindNetworkPrinters except the narrow texts of the entries.
-int SnmpDiscover(int versionKind, const char* const* addresses, int addressCount,
-                 const ModelListEntry* models, const char* community, int mode,
-                 DiscoveredPrinter** list, int* count);
+ResultCode SnmpDiscover(int versionKind, const char* const* addresses, int addressCount,
+                        const ModelListEntry* models, const char* community, int mode,
+                        DiscoveredPrinter** list, int* count);
 
 // Opens a UDP socket and sends `request` to `address` (dotted text; nullptr: the limited
-// broadcast) on the SNMP port. Returns 0 with the open socket, or 4 with -1.
-int SnmpSendRequest(const char* address, const uint8_t* request, size_t length, int* socket);
+// broadcast) on the SNMP port. Returns kResultSuccess with the open socket, or
+// kResultNetworkFailure with kInvalidSocket.
+ResultCode SnmpSendRequest(const char* address, const uint8_t* request, size_t length, int* socket);
 
 // Collects replies on the exchange's sockets for at most one receive window into the answer
 // array. With `earlyStop` the window ends as soon as every socket is done.
-int SnmpReceiveAnswers(bool earlyStop);
+ResultCode SnmpReceiveAnswers(bool earlyStop);
 
 // The exchange's process-wide state: sockets in the order they were opened, answers in the
 // order they were accepted. Both are empty between discoveries.

@@ -18,6 +18,12 @@ size_t WideLength(const char16_t* text) {
     return length;
 }
 
+QStringView WideText(const char16_t* text) {
+    if (text == nullptr)
+        return {};
+    return QStringView(text, static_cast<qsizetype>(WideLength(text)));
+}
+
 void CopyWideField(char16_t* field, size_t capacity, QStringView text) {
     if (capacity == 0)
         return;

@@ -13,6 +13,10 @@ QString NarrowToWide(std::string_view narrow);
 // Length in code units of a zero-terminated UTF-16 text.
 size_t WideLength(const char16_t* text);
 
+// A zero-terminated wide text, such as a record's fixed field or heap copy, as a view up to its
+// terminator; no text reads as empty.
+QStringView WideText(const char16_t* text);
+
 // Copies a wide text into a fixed field of `capacity` code units, cutting it so that the
 // terminator always fits.
 void CopyWideField(char16_t* field, size_t capacity, QStringView text);

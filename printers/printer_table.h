@@ -10,6 +10,14 @@
 
 struct DiscoveredPrinter;
 
+// Columns of the printer list, left to right.
+enum ListColumn : int {
+    kColumnTick = 0,
+    kColumnAddress = 1,
+    kColumnName = 2,
+    kColumnStatus = 3,
+};
+
 // Tick states of a list row, as state-image indices.
 enum TickState : int {
     kTickUnticked = 1,
@@ -18,12 +26,12 @@ enum TickState : int {
     kTickUntickedLocked = 4,
 };
 
-// A row counts as ticked unless it is unticked (1) or unticked and locked (4).
+// A row counts as ticked unless it is unticked, locked or not.
 inline bool IsTickedState(int state) {
     return state != kTickUnticked && state != kTickUntickedLocked;
 }
 
-// The operator cannot change rows in states 3 and 4.
+// The operator cannot change locked rows.
 inline bool IsLockedState(int state) {
     return state == kTickTickedLocked || state == kTickUntickedLocked;
 }
@@ -31,7 +39,7 @@ inline bool IsLockedState(int state) {
 // The state a row gets when it is filled from its entry.
 int TickStateOf(const PrinterEntry& entry);
 
-// "Checked" or "Unchecked", the text of column 0.
+// "Checked" or "Unchecked", the text of the tick column.
 QString TickText(bool ticked);
 
 // The "Status" column's text for a RowStatus code.

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "delivery/backup_file.h"
+
 #include <cstdint>
 
-constexpr int kPathUnits = 256; // 255 characters and a terminator
 constexpr int kModelListBytes = 256;
 constexpr int32_t kDefaultVersionKind = 9; // selects no version text
 

@@ -25,8 +25,7 @@ const char** NarrowAddresses(PrinterTableLists* lists) {
     int i = 0;
     for (ManualPrinter* manual = lists->manualPrinters; manual != nullptr && i < lists->manualCount;
          manual = manual->next, ++i) {
-        const std::string narrow = WideToNarrow(
-            QStringView(manual->ipAddress, static_cast<qsizetype>(WideLength(manual->ipAddress))));
+        const std::string narrow = WideToNarrow(WideText(manual->ipAddress));
         const size_t length = std::min(narrow.size(), static_cast<size_t>(kIpUnits - 1));
         std::memset(manual->narrowIpAddress, 0, sizeof(manual->narrowIpAddress));
         std::memcpy(manual->narrowIpAddress, narrow.data(), length);
@@ -68,7 +67,7 @@ TableOutcome RunDiscoveryDriver(PrinterTableLists* lists, int versionKind, QStri
     }
     DiscoveredPrinter* results = nullptr;
     int count = 0;
-    const int code =
+    const ResultCode code =
         g_discovery.find(versionKind, addresses, addresses != nullptr ? lists->manualCount : 0,
                          lists->models, narrowCommunity.c_str(), mode, &results, &count);
     lists->results = results;

@@ -1,5 +1,7 @@
 #include "text/heap.h"
 
+#include "platform/text_convert.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -48,10 +50,7 @@ void HeapFree(void* block) {
 char16_t* HeapStrDup(const char16_t* text) {
     if (text == nullptr)
         return nullptr;
-    size_t length = 0;
-    while (text[length] != u'\0')
-        ++length;
-    return HeapStrDup(QStringView(text, static_cast<qsizetype>(length)));
+    return HeapStrDup(WideText(text));
 }
 
 char16_t* HeapStrDup(QStringView text) {
@@ -85,3 +84,11 @@ long LiveBlocks() {
 }
 
 } // namespace AllocationHook
+
+char* HeapNarrowCopy(const char16_t* wide) {
+    const std::string narrow = WideToNarrow(WideText(wide));
+    auto* copy = static_cast<char*>(HeapAllocZero(narrow.size() + 1));
+    if (copy != nullptr)
+        std::memcpy(copy, narrow.data(), narrow.size());
+    return copy;
+}

@@ -20,6 +20,10 @@ char16_t* HeapStrDup(const char16_t* text);
 // A heap copy of `text` with a terminator; nullptr when the heap refuses.
 char16_t* HeapStrDup(QStringView text);
 
+// A heap copy of the wide text `wide` in the locale's narrow encoding, with its terminator; no
+// text counts as empty. nullptr only when the heap refuses.
+char* HeapNarrowCopy(const char16_t* wide);
+
 // Allocates one zero-filled record of type T from the heap (T must be trivially constructible).
 template <typename T> T* HeapNew() {
     return static_cast<T*>(HeapAllocZero(sizeof(T)));

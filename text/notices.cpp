@@ -55,7 +55,7 @@ void ShowBadUpdateFile() {
                   MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
 }
 
-bool ReportPrinterResult(int code, bool connected, const QString& label, bool moreFollow,
+bool ReportPrinterResult(ResultCode code, bool connected, const QString& label, bool moreFollow,
                          bool* continueRun) {
     switch (code) {
     case kResultCancelled:

@@ -1,17 +1,10 @@
 #pragma once
 
+#include "text/result_code.h"
+
 #include <QString>
 
 class QWidget;
-
-// Result codes shared by discovery, the transport and the delivery worker.
-enum ResultCode : int {
-    kResultSuccess = 0,
-    kResultCancelled = 2,
-    kResultBadArgument = 3,
-    kResultNetworkFailure = 4,
-    kResultOutOfMemory = 5,
-};
 
 // The out-of-memory notice; the caller abandons its operation afterwards.
 int ShowOutOfMemory();
@@ -28,7 +21,7 @@ void ShowBadUpdateFile();
 
 // Turns a printer's result code into its notice. Returns whether the run may proceed; writes
 // whether the operator wants to continue into `continueRun` only for codes that show a choice.
-bool ReportPrinterResult(int code, bool connected, const QString& label, bool moreFollow,
+bool ReportPrinterResult(ResultCode code, bool connected, const QString& label, bool moreFollow,
                          bool* continueRun);
 
 // The application message box: caption "Tolvane", owned by the main window, with the

@@ -12,7 +12,7 @@ constexpr int kStateRole = Qt::UserRole + 1;
 constexpr int kDataRole = Qt::UserRole + 2;
 constexpr int kStateImageSize = 13;
 
-// State-image indices 1 to 4, in that order.
+// In StateImage order.
 const char* const kStateImageFiles[] = {
     ":/list/unticked.bmp",
     ":/list/ticked.bmp",
@@ -84,9 +84,9 @@ int CMyListCtrl::GetCellRect(QRect* rect, int row, int column) const {
 
 int CMyListCtrl::SetCheck(int row, bool ticked) {
     const int state = GetStateImage(row);
-    if (state == 3 || state == 4)
+    if (state == kImageTickedLocked || state == kImageUntickedLocked)
         return 1;
-    SetStateImage(row, ticked ? 2 : 1);
+    SetStateImage(row, ticked ? kImageTicked : kImageUnticked);
     return ticked ? 1 : 0;
 }
 
@@ -155,8 +155,8 @@ void CMyListCtrl::mouseReleaseEvent(QMouseEvent* event) {
 
 void CMyListCtrl::ShowStateImage(QTreeWidgetItem* item) const {
     const int state = item->data(0, kStateRole).toInt();
-    if (state >= 1 && state <= m_stateImages.size())
-        item->setIcon(0, QIcon(m_stateImages[state - 1]));
+    if (state >= kImageUnticked && state <= m_stateImages.size())
+        item->setIcon(0, QIcon(m_stateImages[state - kImageUnticked]));
     else
         item->setIcon(0, QIcon());
 }

@@ -7,10 +7,17 @@
 class QHeaderView;
 class QRect;
 
+// The control's state images, by index.
+enum StateImage : int {
+    kImageUnticked = 1,
+    kImageTicked = 2,
+    kImageTickedLocked = 3,
+    kImageUntickedLocked = 4,
+};
+
 // A report-view list whose rows carry a tick box drawn from the control's own four state
-// images (1 unticked, 2 ticked, 3 ticked and locked, 4 unticked and locked). A left click is
-// turned into a (row, column) event for the derived class; there is no keyboard toggle. A press
-// on one row released on another is a drag, not a click.
+// images. A left click is turned into a (row, column) event for the derived class; there is no
+// keyboard toggle. A press on one row released on another is a drag, not a click.
 class CMyListCtrl : public QTreeWidget {
     Q_OBJECT
   public:
@@ -31,7 +38,7 @@ class CMyListCtrl : public QTreeWidget {
     // from the row's left edge. Returns 1, or -1 without a header.
     int GetCellRect(QRect* rect, int row, int column) const;
 
-    // Ticks (2) or unticks (1) a row; locked rows stay as they are and give 1.
+    // Ticks or unticks a row; locked rows stay as they are and give 1.
     int SetCheck(int row, bool ticked);
 
     // The derived class's cell hook; column -1 when the click lies right of every column.

@@ -61,11 +61,11 @@ struct TcpRecorder {
 };
 TcpRecorder* g_tcp = nullptr;
 
-int RecordingOpen(int index, OpenRequest* request, ConnectionData** connection) {
+ResultCode RecordingOpen(int index, OpenRequest* request, ConnectionData** connection) {
     g_tcp->opening = true;
     if (++g_tcp->opens == g_tcp->failingOpen)
         AllocationHook::FailNth(1);
-    const int result = TcpOpen(index, request, connection);
+    const ResultCode result = TcpOpen(index, request, connection);
     AllocationHook::Reset();
     if (g_tcp->holdFirstOpen && g_tcp->opens == 1) {
         const auto deadline = Clock::now() + 10s;
@@ -82,9 +82,9 @@ int RecordingOpen(int index, OpenRequest* request, ConnectionData** connection) 
     return result;
 }
 
-int RecordingSend(ConnectionData* connection, const uint8_t* data, uint32_t length,
-                  uint32_t* sent) {
-    const int result = TcpSend(connection, data, length, sent);
+ResultCode RecordingSend(ConnectionData* connection, const uint8_t* data, uint32_t length,
+                         uint32_t* sent) {
+    const ResultCode result = TcpSend(connection, data, length, sent);
     std::lock_guard lock(g_tcp->mutex);
     g_tcp->blocks.push_back(length);
     g_tcp->sendResults.push_back(result);
@@ -93,8 +93,8 @@ int RecordingSend(ConnectionData* connection, const uint8_t* data, uint32_t leng
     return result;
 }
 
-int RecordingClose(ConnectionData* connection) {
-    const int result = TcpClose(connection);
+ResultCode RecordingClose(ConnectionData* connection) {
+    const ResultCode result = TcpClose(connection);
     std::lock_guard lock(g_tcp->mutex);
     g_tcp->lastCloseReturned = Clock::now();
     return result;

@@ -31,7 +31,7 @@ class FakeDiscovery {
 
     // The printers the next searches find (replacing earlier ones) and the code they return.
     void Answer(int code, std::vector<std::pair<std::u16string, std::u16string>> printers = {}) {
-        m_code = code;
+        m_code = static_cast<ResultCode>(code);
         m_results = std::make_unique<SampleResults>();
         for (auto& [address, name] : printers)
             m_results->Add(address, name);
@@ -46,9 +46,9 @@ class FakeDiscovery {
         return current;
     }
 
-    static int Find(int versionKind, const char* const* addresses, int addressCount,
-                    const ModelListEntry* models, const char* community, int mode,
-                    DiscoveredPrinter** list, int* count) {
+    static ResultCode Find(int versionKind, const char* const* addresses, int addressCount,
+                           const ModelListEntry* models, const char* community, int mode,
+                           DiscoveredPrinter** list, int* count) {
         FakeDiscovery& self = *Current();
         Call call{versionKind, addresses != nullptr, {}, addressCount, models, community, mode};
         for (int i = 0; addresses != nullptr && i < addressCount; ++i)
@@ -60,12 +60,12 @@ class FakeDiscovery {
         return self.m_code;
     }
 
-    static int Release(int /*count*/, DiscoveredPrinter* /*list*/) {
+    static ResultCode Release(int /*count*/, DiscoveredPrinter* /*list*/) {
         ++Current()->releases;
-        return 0;
+        return kResultSuccess;
     }
 
     DiscoveryFunctions m_previous;
-    int m_code = 0;
+    ResultCode m_code = kResultSuccess;
     std::unique_ptr<SampleResults> m_results;
 };

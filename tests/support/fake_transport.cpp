@@ -75,7 +75,7 @@ void FakeTransport::Leave() {
     --m_concurrent;
 }
 
-int FakeTransport::Open(int index, OpenRequest* request, ConnectionData** connection) {
+ResultCode FakeTransport::Open(int index, OpenRequest* request, ConnectionData** connection) {
     FakeTransport& self = *g_fake;
     *connection = nullptr;
     const std::u16string address(request->wideIpAddress);
@@ -104,8 +104,8 @@ int FakeTransport::Open(int index, OpenRequest* request, ConnectionData** connec
     return kResultSuccess;
 }
 
-int FakeTransport::Send(ConnectionData* connection, const uint8_t* data, uint32_t length,
-                        uint32_t* sent) {
+ResultCode FakeTransport::Send(ConnectionData* connection, const uint8_t* data, uint32_t length,
+                               uint32_t* sent) {
     FakeTransport& self = *g_fake;
     *sent = 0;
     std::unique_lock lock(self.m_mutex);
@@ -113,7 +113,7 @@ int FakeTransport::Send(ConnectionData* connection, const uint8_t* data, uint32_
     const FakePrinterScript script = self.m_scripts[address];
     FakePrinterLog& log = self.m_logs[address];
     log.blocks.push_back(length);
-    int result = kResultSuccess;
+    ResultCode result = kResultSuccess;
     uint32_t taken = length;
     if (script.stallSends || CancelRaised(connection)) {
         self.m_stalled = true;
@@ -132,7 +132,7 @@ int FakeTransport::Send(ConnectionData* connection, const uint8_t* data, uint32_
     return result;
 }
 
-int FakeTransport::Cancel(ConnectionData* connection) {
+ResultCode FakeTransport::Cancel(ConnectionData* connection) {
     FakeTransport& self = *g_fake;
     std::lock_guard lock(self.m_mutex);
     if (connection != nullptr)
@@ -141,7 +141,7 @@ int FakeTransport::Cancel(ConnectionData* connection) {
     return kResultSuccess;
 }
 
-int FakeTransport::Close(ConnectionData* connection) {
+ResultCode FakeTransport::Close(ConnectionData* connection) {
     FakeTransport& self = *g_fake;
     std::unique_lock lock(self.m_mutex);
     const std::u16string address = self.m_addresses.at(connection);

@@ -12,8 +12,9 @@
 
 // What one fake printer does, chosen by its IP address text.
 struct FakePrinterScript {
-    int openResult = 0;      // Open's result; a connection exists only for 0
-    int64_t failAfter = -1;  // Send fails with 4 once this many bytes were taken (-1: never)
+    ResultCode openResult = kResultSuccess; // a connection exists only for kResultSuccess
+    int64_t failAfter =
+        -1; // Send fails with kResultNetworkFailure once this many bytes were taken (-1: never)
     bool stallSends = false; // Send takes nothing and waits for a Cancel
     bool holdOpen = false;   // Open waits for ReleaseOpen before it answers
     bool holdClose = false;  // Close waits for ReleaseClose
@@ -53,11 +54,11 @@ class FakeTransport {
     int MaxConcurrent() const;
 
   private:
-    static int Open(int index, OpenRequest* request, ConnectionData** connection);
-    static int Send(ConnectionData* connection, const uint8_t* data, uint32_t length,
-                    uint32_t* sent);
-    static int Cancel(ConnectionData* connection);
-    static int Close(ConnectionData* connection);
+    static ResultCode Open(int index, OpenRequest* request, ConnectionData** connection);
+    static ResultCode Send(ConnectionData* connection, const uint8_t* data, uint32_t length,
+                           uint32_t* sent);
+    static ResultCode Cancel(ConnectionData* connection);
+    static ResultCode Close(ConnectionData* connection);
 
     bool WaitFor(bool FakeTransport::*flag, std::chrono::milliseconds timeout);
     void Leave();

@@ -24,7 +24,7 @@ struct EntrySpec {
 };
 
 inline QString Text(const char16_t* text) {
-    return QString::fromUtf16(text, static_cast<qsizetype>(WideLength(text)));
+    return WideText(text).toString();
 }
 
 inline PrinterEntry* MakeEntry(const EntrySpec& spec) {

@@ -39,13 +39,13 @@ const QString kCaption = QStringLiteral("Tolvane");
 const QString kOutOfMemory = QStringLiteral("Out of Memory.\r\nProgram will be terminated.");
 
 // Any search that reaches the real network from this program is a fault of the test.
-int RefuseSearch(int, const char* const*, int, const ModelListEntry*, const char*, int,
-                 DiscoveredPrinter**, int*) {
+ResultCode RefuseSearch(int, const char* const*, int, const ModelListEntry*, const char*, int,
+                        DiscoveredPrinter**, int*) {
     qFatal("main_window_test: a printer search ran without the fake discovery");
     std::abort();
 }
-int RefuseRelease(int, DiscoveredPrinter*) {
-    return 0;
+ResultCode RefuseRelease(int, DiscoveredPrinter*) {
+    return kResultSuccess;
 }
 
 // Runs `action` on the next modal dialog of type T once it is up.

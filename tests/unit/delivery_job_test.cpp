@@ -403,7 +403,7 @@ TEST_F(DeliveryJobTest, CancelWhileSendingReachesTheTransport) {
 TEST_F(DeliveryJobTest, CancelWhileConnectingWaitsForTheOpen) {
     const struct {
         const char* why;
-        int openResult;
+        ResultCode openResult;
         Box box;
         std::vector<int> sends;
     } cases[] = {

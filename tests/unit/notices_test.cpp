@@ -125,7 +125,9 @@ TEST(ReportPrinterResult, DispatchesEveryCode) {
         MessageBoxRecorder recorder;
         recorder.Answer(c.answer);
         bool continueRun = true;
-        EXPECT_EQ(ReportPrinterResult(c.code, false, "10.0.0.1", true, &continueRun), c.proceed);
+        EXPECT_EQ(ReportPrinterResult(static_cast<ResultCode>(c.code), false, "10.0.0.1", true,
+                                      &continueRun),
+                  c.proceed);
         EXPECT_EQ(continueRun, c.continueRun);
         ASSERT_EQ(recorder.Count(), c.boxes);
         if (c.boxes == 1) {
@@ -137,7 +139,7 @@ TEST(ReportPrinterResult, DispatchesEveryCode) {
 TEST(ReportPrinterResult, FailedSearchShowsOkOnlyWithoutLabel) {
     MessageBoxRecorder recorder;
     bool continueRun = true;
-    EXPECT_TRUE(ReportPrinterResult(4, false, QString(), false, &continueRun));
+    EXPECT_TRUE(ReportPrinterResult(kResultNetworkFailure, false, QString(), false, &continueRun));
     EXPECT_FALSE(continueRun);
     const auto box = recorder.Boxes().at(0);
     EXPECT_EQ(box.text, kFailedNoLabel + kCheckConnection);

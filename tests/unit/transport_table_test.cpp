@@ -19,9 +19,9 @@ struct FakeOpenCall {
     std::optional<std::string> narrowIpAddress;
 };
 std::optional<FakeOpenCall> g_fakeCall;
-int g_fakeResult = kResultSuccess;
+ResultCode g_fakeResult = kResultSuccess;
 
-int FakeOpen(int index, OpenRequest* request, ConnectionData** connection) {
+ResultCode FakeOpen(int index, OpenRequest* request, ConnectionData** connection) {
     auto text = [](const char* narrow) {
         return narrow == nullptr ? std::nullopt : std::optional<std::string>(narrow);
     };

@@ -1,0 +1,141 @@
+#include "platform/sockets.h"
+
+#include <arpa/inet.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+
+namespace {
+
+constexpr size_t kMaxWaitSockets = 64;
+
+} // namespace
+
+SocketError LastSocketError() {
+    switch (errno) {
+    case EISCONN:
+        return SocketError::kConnected;
+    case EINPROGRESS:
+    case EALREADY:
+        return SocketError::kInProgress;
+    case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+    case EWOULDBLOCK:
+#endif
+        return SocketError::kWouldBlock;
+    case EINTR:
+        return SocketError::kInterrupted;
+    case ECONNRESET:
+    case ECONNABORTED:
+    case EPIPE:
+        return SocketError::kConnectionLost;
+    default:
+        return SocketError::kOther;
+    }
+}
+
+SocketHandle OpenDatagramSocket() {
+    const SocketHandle handle = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    return handle < 0 ? kInvalidSocket : handle;
+}
+
+SocketHandle OpenStreamSocket() {
+    const SocketHandle handle = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    return handle < 0 ? kInvalidSocket : handle;
+}
+
+void CloseSocket(SocketHandle handle) {
+    if (handle != kInvalidSocket)
+        ::close(handle);
+}
+
+bool SetNonBlocking(SocketHandle handle) {
+    int on = 1;
+    return ::ioctl(handle, FIONBIO, &on) == 0;
+}
+
+bool AllowBroadcast(SocketHandle handle) {
+    const int on = 1;
+    return ::setsockopt(handle, SOL_SOCKET, SO_BROADCAST, &on, sizeof(on)) == 0;
+}
+
+void RequestReceiveQueue(SocketHandle handle, int bytes) {
+    ::setsockopt(handle, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof(bytes));
+}
+
+bool BindAnyPort(SocketHandle handle) {
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    local.sin_port = 0;
+    return ::bind(handle, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == 0;
+}
+
+bool MakePeer(const char* dotted, uint16_t port, sockaddr_in* peer) {
+    *peer = sockaddr_in{};
+    peer->sin_family = AF_INET;
+    peer->sin_port = htons(port);
+    if (dotted == nullptr) {
+        peer->sin_addr.s_addr = htonl(INADDR_BROADCAST);
+        return true;
+    }
+    // inet_addr also yields INADDR_NONE for the all-ones text, which is never a printer.
+    peer->sin_addr.s_addr = ::inet_addr(dotted);
+    return peer->sin_addr.s_addr != INADDR_NONE;
+}
+
+QString PeerAddressText(const sockaddr_in& peer) {
+    return QString::fromLatin1(::inet_ntoa(peer.sin_addr));
+}
+
+bool SendDatagram(SocketHandle handle, const sockaddr_in& peer, const uint8_t* data,
+                  size_t length) {
+    return ::sendto(handle, data, length, 0, reinterpret_cast<const sockaddr*>(&peer),
+                    sizeof(peer)) >= 0;
+}
+
+ssize_t ReceiveDatagram(SocketHandle handle, uint8_t* buffer, size_t capacity,
+                        sockaddr_in* sender) {
+    socklen_t senderLength = sizeof(*sender);
+    // MSG_TRUNC makes recvfrom report a datagram's real length.
+    return ::recvfrom(handle, buffer, capacity, MSG_TRUNC, reinterpret_cast<sockaddr*>(sender),
+                      &senderLength);
+}
+
+SocketError Connect(SocketHandle handle, const sockaddr_in& peer) {
+    if (::connect(handle, reinterpret_cast<const sockaddr*>(&peer), sizeof(peer)) == 0)
+        return SocketError::kNone;
+    return LastSocketError();
+}
+
+ssize_t SendSome(SocketHandle handle, const uint8_t* data, size_t length) {
+    return ::send(handle, data, length, MSG_NOSIGNAL);
+}
+
+void WaitWritable(SocketHandle handle, int timeoutMs) {
+    pollfd writable{handle, POLLOUT, 0};
+    ::poll(&writable, 1, timeoutMs);
+}
+
+WaitOutcome WaitReadable(std::span<const SocketHandle> sockets, int timeoutMs, size_t* ready) {
+    std::array<pollfd, kMaxWaitSockets> set{};
+    const size_t count = std::min(sockets.size(), kMaxWaitSockets);
+    for (size_t i = 0; i < count; ++i)
+        set[i] = pollfd{sockets[i], POLLIN, 0};
+    const int outcome = ::poll(set.data(), count, timeoutMs);
+    if (outcome == 0)
+        return WaitOutcome::kTimedOut;
+    if (outcome < 0)
+        return errno == EINTR ? WaitOutcome::kAgain : WaitOutcome::kFailed;
+    const auto readable = std::find_if(set.begin(), set.begin() + count,
+                                       [](const pollfd& entry) { return entry.revents != 0; });
+    if (readable == set.begin() + count)
+        return WaitOutcome::kAgain;
+    *ready = static_cast<size_t>(readable - set.begin());
+    return WaitOutcome::kReady;
+}

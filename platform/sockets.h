@@ -1,0 +1,77 @@
+#pragma once
+
+#include <netinet/in.h>
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <sys/types.h>
+
+// The thin socket layer: IPv4 sockets as the rest of the program needs them, with the system's
+// error numbers folded into the few classes callers act on.
+
+using SocketHandle = int;
+constexpr SocketHandle kInvalidSocket = -1;
+
+enum class SocketError {
+    kNone,
+    kConnected,      // a repeated connect found the connection up
+    kInProgress,     // a connect is still being made
+    kWouldBlock,     // no room yet (or no data yet) on a non-blocking socket
+    kInterrupted,    // a signal came first: just try again
+    kConnectionLost, // the peer reset or aborted the connection, or it is closed for writing
+    kOther,
+};
+
+// The class of the last failed socket call on this thread.
+SocketError LastSocketError();
+
+// New sockets, not inheritable by child processes; kInvalidSocket when the system refuses.
+SocketHandle OpenDatagramSocket();
+SocketHandle OpenStreamSocket();
+
+// Closes `handle`; kInvalidSocket is ignored.
+void CloseSocket(SocketHandle handle);
+
+bool SetNonBlocking(SocketHandle handle);
+bool AllowBroadcast(SocketHandle handle);
+// Asks for a receive queue of `bytes`; the system may grant less.
+void RequestReceiveQueue(SocketHandle handle, int bytes);
+// Binds to every local address on a port the system picks.
+bool BindAnyPort(SocketHandle handle);
+
+// The peer `dotted` (an IPv4 address text; nullptr: the limited broadcast) on `port`. False
+// for a text that is no address, the all-ones text included.
+bool MakePeer(const char* dotted, uint16_t port, sockaddr_in* peer);
+
+// The dotted text of a peer's address.
+QString PeerAddressText(const sockaddr_in& peer);
+
+bool SendDatagram(SocketHandle handle, const sockaddr_in& peer, const uint8_t* data, size_t length);
+
+// Reads one datagram into `buffer`. Returns the datagram's full length, which exceeds
+// `capacity` when it did not fit (the rest is lost), or -1 on failure.
+ssize_t ReceiveDatagram(SocketHandle handle, uint8_t* buffer, size_t capacity, sockaddr_in* sender);
+
+// Starts or continues a connect: kNone once the connection is up, else the error class
+// (kConnected: it was already up).
+SocketError Connect(SocketHandle handle, const sockaddr_in& peer);
+
+// Sends what the socket takes now without raising SIGPIPE. Returns the bytes taken, or -1 with
+// LastSocketError telling why.
+ssize_t SendSome(SocketHandle handle, const uint8_t* data, size_t length);
+
+// Waits at most `timeoutMs` for room to send on `handle`; the outcome is left to the next send.
+void WaitWritable(SocketHandle handle, int timeoutMs);
+
+enum class WaitOutcome {
+    kReady,    // *ready holds the index of a socket with something to read
+    kTimedOut, // nothing arrived in time
+    kAgain,    // interrupted, or no readable socket could be named: wait again
+    kFailed,
+};
+
+// Waits at most `timeoutMs` until one of `sockets` (at most 64) can be read.
+WaitOutcome WaitReadable(std::span<const SocketHandle> sockets, int timeoutMs, size_t* ready);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "printers/printer_records.h"
+
+#include <QStringView>
+
+class QCollator;
+
+// Entry helpers shared by the parts of the printer table (records, chains, history).
+namespace printer_chain {
+
+template <typename T> T** TailOf(T** chain) {
+    while (*chain != nullptr)
+        chain = &(*chain)->next;
+    return chain;
+}
+
+// The operator's locale, case counting; kept between comparisons since a sort makes many.
+const QCollator& UserCollator();
+
+// A new entry; an empty version or name shows as "-", and a nameless entry is locked.
+PrinterEntry* NewEntry(QStringView version, QStringView name, QStringView address);
+void FreeEntry(PrinterEntry* entry);
+
+// Gives `target` the content of `source` with its own copy of the version text, keeping
+// target's link. Returns false, leaving target alone, when the copy cannot be made.
+bool OverwriteEntry(PrinterEntry* target, const PrinterEntry& source);
+PrinterEntry* CopyEntry(const PrinterEntry& source);
+
+// Addresses are matched against the history the way the operator's locale compares texts, and
+// elsewhere unit by unit.
+PrinterEntry* FindByAddressForLocale(PrinterEntry* chain, const char16_t* address);
+PrinterEntry* FindByAddressUnits(PrinterEntry* chain, const char16_t* address);
+
+} // namespace printer_chain
