@@ -5,18 +5,12 @@
 #include "discovery/result_list.h"
 #include "discovery/snmp_codec.h"
 #include "discovery/snmp_exchange.h"
+#include "platform/sockets.h"
 #include "platform/text_convert.h"
 #include "text/heap.h"
 #include "text/notices.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <unordered_set>
 #include <vector>
@@ -46,14 +40,11 @@ std::vector<uint32_t> UniqueHosts(std::span<const AddressRange> ranges) {
 class Scan {
   public:
     explicit Scan(std::vector<uint32_t> hosts) : m_hosts(std::move(hosts)) {}
-    ~Scan() {
-        if (m_socket >= 0)
-            ::close(m_socket);
-    }
+    ~Scan() { CloseSocket(m_socket); }
     Scan(const Scan&) = delete;
     Scan& operator=(const Scan&) = delete;
 
-    int Run(const uint8_t* request, size_t length);
+    ResultCode Run(const uint8_t* request, size_t length);
     AnswerArray& Answers() { return m_answers; }
 
   private:
@@ -61,25 +52,22 @@ class Scan {
     // False when the kernel has no room for the request now; any other failure skips the
     // address, which then simply does not answer.
     bool Send(uint32_t host, const uint8_t* request, size_t length);
-    // Reads every queued datagram; returns 5 when decoding ran out of memory, else 0.
-    int Drain();
+    // Reads every queued datagram; kResultOutOfMemory when decoding ran out of memory.
+    ResultCode Drain();
 
     std::vector<uint32_t> m_hosts; // ascending
     std::unordered_set<uint32_t> m_answered;
     AnswerArray m_answers;
-    int m_socket = -1;
+    SocketHandle m_socket = kInvalidSocket;
 };
 
 bool Scan::Open() {
-    m_socket = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (m_socket < 0)
+    m_socket = OpenDatagramSocket();
+    if (m_socket == kInvalidSocket || !SetNonBlocking(m_socket))
         return false;
     // A larger queue only helps; the scan works without it.
-    ::setsockopt(m_socket, SOL_SOCKET, SO_RCVBUF, &kReplyQueueBytes, sizeof(kReplyQueueBytes));
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    return ::bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == 0;
+    RequestReceiveQueue(m_socket, kReplyQueueBytes);
+    return BindAnyPort(m_socket);
 }
 
 bool Scan::Send(uint32_t host, const uint8_t* request, size_t length) {
@@ -87,22 +75,20 @@ bool Scan::Send(uint32_t host, const uint8_t* request, size_t length) {
     target.sin_family = AF_INET;
     target.sin_port = htons(kSnmpPort);
     target.sin_addr.s_addr = htonl(host);
-    if (::sendto(m_socket, request, length, 0, reinterpret_cast<const sockaddr*>(&target),
-                 sizeof(target)) >= 0)
+    if (SendDatagram(m_socket, target, request, length))
         return true;
-    return errno != EAGAIN && errno != EWOULDBLOCK && errno != ENOBUFS && errno != EINTR;
+    const SocketError error = LastSocketError();
+    return error != SocketError::kWouldBlock && error != SocketError::kInterrupted;
 }
 
-int Scan::Drain() {
+ResultCode Scan::Drain() {
     uint8_t buffer[kSnmpReceiveBufferBytes];
     for (;;) {
         sockaddr_in sender{};
-        socklen_t senderLength = sizeof(sender);
-        // MSG_TRUNC reports a datagram's real length, so an over-long one is dropped whole.
-        const ssize_t received = ::recvfrom(m_socket, buffer, sizeof(buffer), MSG_TRUNC,
-                                            reinterpret_cast<sockaddr*>(&sender), &senderLength);
+        // The full length comes back, so an over-long datagram is dropped whole.
+        const ssize_t received = ReceiveDatagram(m_socket, buffer, sizeof(buffer), &sender);
         if (received < 0) {
-            if (errno == EINTR)
+            if (LastSocketError() == SocketError::kInterrupted)
                 continue;
             return kResultSuccess;
         }
@@ -116,16 +102,14 @@ int Scan::Drain() {
             return kResultOutOfMemory;
         if (description == nullptr)
             continue;
-        char text[INET_ADDRSTRLEN] = {};
-        ::inet_ntop(AF_INET, &sender.sin_addr, text, sizeof(text));
         m_answered.insert(host);
         m_answers.push_back(
-            std::make_unique<PrinterData>(NarrowToWide(description), QString::fromLatin1(text)));
+            std::make_unique<PrinterData>(NarrowToWide(description), PeerAddressText(sender)));
         HeapFree(description);
     }
 }
 
-int Scan::Run(const uint8_t* request, size_t length) {
+ResultCode Scan::Run(const uint8_t* request, size_t length) {
     if (!Open())
         return kResultNetworkFailure;
     const Clock::time_point start = Clock::now();
@@ -152,24 +136,25 @@ int Scan::Run(const uint8_t* request, size_t length) {
             wake = now + kSendRoomWait;
         if (allSent && now >= wake)
             return kResultSuccess;
-        const auto wait = std::max(wake - now, Clock::duration::zero());
-        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(wait);
-        const timespec timeout{static_cast<time_t>(seconds.count()),
-                               static_cast<long>((wait - seconds) / std::chrono::nanoseconds(1))};
-        pollfd readable{m_socket, POLLIN, 0};
-        const int ready = ::ppoll(&readable, 1, &timeout, nullptr);
-        if (ready < 0 && errno != EINTR)
+        // Rounded up to whole milliseconds: the requests that fall due meanwhile leave together,
+        // still no earlier than their own time.
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+            std::max(wake - now, Clock::duration::zero()));
+        size_t ready = 0;
+        const WaitOutcome outcome =
+            WaitReadable(std::span(&m_socket, 1), static_cast<int>(wait.count()), &ready);
+        if (outcome == WaitOutcome::kFailed)
             return kResultNetworkFailure;
-        if (ready > 0 && Drain() != kResultSuccess)
+        if (outcome == WaitOutcome::kReady && Drain() != kResultSuccess)
             return kResultOutOfMemory;
     }
 }
 
 } // namespace
 
-int ScanAddressRanges(int versionKind, std::span<const AddressRange> ranges,
-                      const ModelListEntry* models, const char* community, DiscoveredPrinter** list,
-                      int* count) {
+ResultCode ScanAddressRanges(int versionKind, std::span<const AddressRange> ranges,
+                             const ModelListEntry* models, const char* community,
+                             DiscoveredPrinter** list, int* count) {
     *count = 0;
     std::vector<uint32_t> hosts = UniqueHosts(ranges);
     if (hosts.empty())
@@ -177,7 +162,7 @@ int ScanAddressRanges(int versionKind, std::span<const AddressRange> ranges,
     uint8_t request[kSnmpRequestBufferBytes];
     const size_t length = SnmpBuildRequest(community, request);
     Scan scan(std::move(hosts));
-    int result = scan.Run(request, length);
+    ResultCode result = scan.Run(request, length);
     AnswerArray& answers = scan.Answers();
     if (result == kResultSuccess && !answers.empty())
         result = FilterAnswersByModel(models, answers);

@@ -3,6 +3,7 @@
 #include "discovery/address_range.h"
 #include "discovery/discovery.h"
 #include "discovery/model_list.h"
+#include "text/result_code.h"
 
 #include <span>
 
@@ -16,6 +17,6 @@ constexpr int kScanReplyWindowMs = 1000;
 // read). The replies go through the decoder, model filter and description split of
 // FindNetworkPrinters and come back as its result list, with the same result codes and the same
 // ownership: release the list with FreeNetworkPrinterList.
-int ScanAddressRanges(int versionKind, std::span<const AddressRange> ranges,
-                      const ModelListEntry* models, const char* community, DiscoveredPrinter** list,
-                      int* count);
+ResultCode ScanAddressRanges(int versionKind, std::span<const AddressRange> ranges,
+                             const ModelListEntry* models, const char* community,
+                             DiscoveredPrinter** list, int* count);

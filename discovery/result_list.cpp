@@ -32,7 +32,7 @@ ResultCode FillNarrowForms(DiscoveredPrinter** list, int* count) {
 }
 
 ResultCode BuildResultList(const AnswerArray& answers, int versionKind, DiscoveredPrinter** list,
-                    int* count) {
+                           int* count) {
     const size_t total = answers.size();
     auto* entries =
         static_cast<DiscoveredPrinter*>(HeapAllocZero(total * sizeof(DiscoveredPrinter)));

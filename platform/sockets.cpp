@@ -27,6 +27,7 @@ SocketError LastSocketError() {
 #if EWOULDBLOCK != EAGAIN
     case EWOULDBLOCK:
 #endif
+    case ENOBUFS: // a full datagram queue: room comes back as it drains
         return SocketError::kWouldBlock;
     case EINTR:
         return SocketError::kInterrupted;
