@@ -14,6 +14,7 @@
 #include "text/string_table.h"
 #include "ui/about_dialog.h"
 #include "ui/add_printer_dialog.h"
+#include "ui/busy_cursor.h"
 #include "ui/community_dialog.h"
 #include "ui/drag_edit.h"
 #include "ui/field_exchange.h"
@@ -198,7 +199,12 @@ void CTolvaneDlg::OnInitDialog() {
         return;
     m_settings = SourceSettings();
 
-    if (m_printerList->RunDiscoveryDriver(m_settings.versionKind, m_communityName) != 0) {
+    bool rebuilt = false;
+    {
+        const BusyCursor searching;
+        rebuilt = m_printerList->RunDiscoveryDriver(m_settings.versionKind, m_communityName) != 0;
+    }
+    if (rebuilt) {
         m_printerList->FillPrinterList();
         m_printerList->UpdateCommandButtons();
     }
@@ -228,6 +234,7 @@ void CTolvaneDlg::RefreshPrinters() {
     if (m_stopping)
         return;
     ReleaseDiscoveryResults(&m_lists);
+    const BusyCursor searching;
     m_printerList->RefreshPrinters(m_settings.versionKind, m_communityName);
 }
 

@@ -3,6 +3,7 @@
 #include "discovery/description_parser.h"
 #include "discovery/result_list.h"
 #include "discovery/snmp_codec.h"
+#include "platform/network_interfaces.h"
 #include "platform/sockets.h"
 #include "platform/text_convert.h"
 #include "platform/tick.h"
@@ -55,7 +56,8 @@ ResultCode ReadOneDatagram(SocketData& socketData) {
     if (description != nullptr) {
         const QString address = PeerAddressText(sender);
         if (!KnownSender(address))
-            g_answers.push_back(std::make_unique<PrinterData>(NarrowToWide(description), address));
+            g_answers.push_back(
+                std::make_unique<PrinterData>(DeviceTextToWide(description), address));
         HeapFree(description);
     }
     socketData.done = 1;
@@ -81,6 +83,18 @@ size_t BuildReadSet(SocketHandle* set, SocketData** owner) {
         ++count;
     }
     return count;
+}
+
+// The limited broadcast leaves by every interface that can carry it, so that the printers of
+// each network this computer is on hear it, even where no route covers 255.255.255.255 (no
+// default route, a link-local cable). Their replies all come back to this one socket. With no
+// such interface known, or none that took it, it goes once by the routes.
+bool SendBroadcast(SocketHandle handle, const sockaddr_in& target, const uint8_t* request,
+                   size_t length) {
+    bool sent = false;
+    for (const unsigned index : BroadcastInterfaces())
+        sent = SendDatagramVia(handle, index, target, request, length) || sent;
+    return sent || SendDatagram(handle, target, request, length);
 }
 
 } // namespace
@@ -111,8 +125,9 @@ ResultCode SnmpSendRequest(const char* address, const uint8_t* request, size_t l
     sockaddr_in target{};
     // A missing address is the limited broadcast, which the socket must be allowed to send.
     const bool sent = BindAnyPort(handle) && MakePeer(address, g_destinationPort, &target) &&
-                      (address != nullptr || AllowBroadcast(handle)) &&
-                      SendDatagram(handle, target, request, length);
+                      (address != nullptr ? SendDatagram(handle, target, request, length)
+                                          : AllowBroadcast(handle) &&
+                                                SendBroadcast(handle, target, request, length));
     if (!sent) {
         CloseSocket(handle);
         return kResultNetworkFailure;

@@ -104,7 +104,7 @@ ResultCode Scan::Drain() {
             continue;
         m_answered.insert(host);
         m_answers.push_back(
-            std::make_unique<PrinterData>(NarrowToWide(description), PeerAddressText(sender)));
+            std::make_unique<PrinterData>(DeviceTextToWide(description), PeerAddressText(sender)));
         HeapFree(description);
     }
 }

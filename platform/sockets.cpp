@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -98,6 +99,28 @@ bool SendDatagram(SocketHandle handle, const sockaddr_in& peer, const uint8_t* d
                   size_t length) {
     return ::sendto(handle, data, length, 0, reinterpret_cast<const sockaddr*>(&peer),
                     sizeof(peer)) >= 0;
+}
+
+bool SendDatagramVia(SocketHandle handle, unsigned interfaceIndex, const sockaddr_in& peer,
+                     const uint8_t* data, size_t length) {
+    iovec payload{const_cast<uint8_t*>(data), length};
+    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(in_pktinfo))> control{};
+    msghdr message{};
+    message.msg_name = const_cast<sockaddr_in*>(&peer);
+    message.msg_namelen = sizeof(peer);
+    message.msg_iov = &payload;
+    message.msg_iovlen = 1;
+    message.msg_control = control.data();
+    message.msg_controllen = control.size();
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = IPPROTO_IP;
+    header->cmsg_type = IP_PKTINFO;
+    header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    // No source address: the system takes one of the interface's own.
+    in_pktinfo info{};
+    info.ipi_ifindex = static_cast<int>(interfaceIndex);
+    std::memcpy(CMSG_DATA(header), &info, sizeof(info));
+    return ::sendmsg(handle, &message, 0) >= 0;
 }
 
 ssize_t ReceiveDatagram(SocketHandle handle, uint8_t* buffer, size_t capacity,

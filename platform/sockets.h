@@ -50,6 +50,10 @@ bool MakePeer(const char* dotted, uint16_t port, sockaddr_in* peer);
 QString PeerAddressText(const sockaddr_in& peer);
 
 bool SendDatagram(SocketHandle handle, const sockaddr_in& peer, const uint8_t* data, size_t length);
+// Sends out of the interface numbered `interfaceIndex`, whatever the routes say: a limited
+// broadcast then leaves by that interface even where no route covers it.
+bool SendDatagramVia(SocketHandle handle, unsigned interfaceIndex, const sockaddr_in& peer,
+                     const uint8_t* data, size_t length);
 
 // Reads one datagram into `buffer`. Returns the datagram's full length, which exceeds
 // `capacity` when it did not fit (the rest is lost), or -1 on failure.

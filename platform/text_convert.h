@@ -10,6 +10,10 @@
 std::string WideToNarrow(QStringView wide);
 QString NarrowToWide(std::string_view narrow);
 
+// Text a device sent, such as a printer's description: UTF-8 when its bytes are valid UTF-8,
+// else Windows-1252, the code page such devices use for their 8-bit texts.
+QString DeviceTextToWide(std::string_view bytes);
+
 // Length in code units of a zero-terminated UTF-16 text.
 size_t WideLength(const char16_t* text);
 

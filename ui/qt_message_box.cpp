@@ -2,6 +2,7 @@
 
 #include "platform/message_box.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace {
@@ -42,7 +43,14 @@ int ShowQtMessageBox(QWidget* owner, const QString& text, const QString& caption
         box.setStandardButtons(QMessageBox::Ok);
         break;
     }
-    switch (box.exec()) {
+    // A notice may come while the busy cursor shows; the box itself is ready for input.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    switch (answer) {
     case QMessageBox::Ok:
         return IDOK;
     case QMessageBox::Yes:

@@ -1,6 +1,8 @@
-// Discovery on the real SNMP port against simulated printers (tests/lab/discovery.printers).
+// Discovery on the real SNMP port against simulated printers (tests/lab/discovery.printers,
+// and in the topologies of tests/lab/CMakeLists.txt a second link, tests/lab/second_link.printers).
 #include "discovery/discovery.h"
 #include "tests/lab/lab_environment.h"
+#include "tests/lab/transport_lab.h"
 #include "tests/support/heap_guard.h"
 
 #include <QString>
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -147,6 +150,60 @@ TEST(LabDiscovery, ZeroByteDatagramHoldsTheWindowForAnAnsweredPrinter) {
     ASSERT_EQ(run.result, 0);
     EXPECT_EQ(run.printers, (std::vector<Found>{kN1}));
     EXPECT_GE(run.took, 990ms);
+}
+
+const Found kLinkLocalN{"169.254.7.1", "Korvil 2950MFP-N", "7.01"};
+const Found kLinkLocalD{"169.254.7.2", "Korvil 2950MFP-D", "7.02"};
+
+struct TopologyCase {
+    const char* topology;
+    size_t links;
+    std::vector<Found> printers;            // all found by the start-up search
+    std::vector<const char16_t*> deliverTo; // each receives a job
+};
+
+// The lab runs one row: its topology is named by TOLVANE_LAB_TOPOLOGY (none: one link with a
+// default route), and every link's printers must read exactly one request per search.
+TEST(LabTopology, StartUpSearchReachesEveryLinkWithOneRequestEach) {
+    const std::vector<Found> firstLink{kN1, kD2, kLongForm, kTwice, kOtherAddress, kDelayed};
+    std::vector<Found> bothLinks = firstLink;
+    bothLinks.insert(bothLinks.end(), {kLinkLocalN, kLinkLocalD});
+    const TopologyCase cases[] = {
+        {"one_link", 1, firstLink, {}},
+        {"two_links_no_route", 2, bothLinks, {u"10.77.4.2", u"169.254.7.2"}},
+        {"two_links_route_on_one", 2, bothLinks, {}},
+    };
+    const char* topology = std::getenv("TOLVANE_LAB_TOPOLOGY");
+    const std::string wanted = topology != nullptr ? topology : "one_link";
+    const auto row = std::find_if(std::begin(cases), std::end(cases),
+                                  [&](const TopologyCase& c) { return c.topology == wanted; });
+    ASSERT_NE(row, std::end(cases)) << "no row for topology " << wanted;
+    HeapLeakGuard guard;
+
+    const std::vector<long> before = DatagramsReadPerLink();
+    const Outcome run = Discover(kDiscoverBroadcast);
+    std::vector<long> requests = DatagramsReadPerLink();
+    ASSERT_EQ(before.size(), row->links);
+    ASSERT_EQ(requests.size(), row->links);
+    for (size_t link = 0; link < requests.size(); ++link)
+        requests[link] -= before[link];
+    ASSERT_EQ(run.result, 0);
+    EXPECT_EQ(run.printers, row->printers);
+    EXPECT_EQ(requests, std::vector<long>(row->links, 1));
+
+    InstallTcpTransport();
+    const std::vector<uint8_t> job = Pattern(3000);
+    for (const char16_t* address : row->deliverTo) {
+        SCOPED_TRACE(QString::fromUtf16(address).toStdString());
+        JobWatcher watcher(QString::fromUtf16(address).toStdString());
+        const OpenOutcome open = OpenPrinter(address);
+        ASSERT_EQ(open.result, kResultSuccess);
+        uint32_t sent = 0;
+        EXPECT_EQ(TcpSend(open.connection, job.data(), static_cast<uint32_t>(job.size()), &sent),
+                  kResultSuccess);
+        TimedClose(open.connection);
+        EXPECT_EQ(watcher.NextJob(10s), std::string(job.begin(), job.end()));
+    }
 }
 
 } // namespace

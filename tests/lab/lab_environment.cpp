@@ -35,14 +35,18 @@ std::filesystem::path LabJobsDirectory() {
     return jobs == nullptr ? std::filesystem::path() : std::filesystem::path(jobs);
 }
 
-long TcpActiveOpens() {
-    // /proc/net/snmp has a "Tcp:" header line naming the columns and a "Tcp:" value line.
-    std::ifstream snmp("/proc/net/snmp");
+namespace {
+
+// One counter of a /proc/net/snmp style file, which has a header line naming the columns and a
+// value line, both starting with `group`.
+long SnmpCounter(const std::filesystem::path& file, const std::string& group,
+                 const std::string& counter) {
+    std::ifstream snmp(file);
     std::string header;
     std::string values;
     std::string line;
     while (std::getline(snmp, line)) {
-        if (line.rfind("Tcp:", 0) != 0)
+        if (line.rfind(group, 0) != 0)
             continue;
         if (header.empty())
             header = line;
@@ -54,10 +58,27 @@ long TcpActiveOpens() {
     std::string name;
     std::string number;
     while (names >> name && numbers >> number) {
-        if (name == "ActiveOpens")
+        if (name == counter)
             return std::stol(number);
     }
     return -1;
+}
+
+} // namespace
+
+long TcpActiveOpens() {
+    return SnmpCounter("/proc/net/snmp", "Tcp:", "ActiveOpens");
+}
+
+std::vector<long> DatagramsReadPerLink() {
+    std::vector<long> counts;
+    const char* pids = std::getenv("TOLVANE_LAB_PRINTER_PIDS");
+    std::istringstream list(pids != nullptr ? pids : "");
+    std::string pid;
+    // A process's own net entry shows the counters of its network namespace.
+    while (list >> pid)
+        counts.push_back(SnmpCounter("/proc/" + pid + "/net/snmp", "Udp:", "InDatagrams"));
+    return counts;
 }
 
 JobWatcher::JobWatcher(std::string address) : m_address(std::move(address)) {

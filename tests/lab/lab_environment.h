@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 // Helpers for programs that run inside scripts/printer-lab. Linking this file also refuses to
 // start the program anywhere else: outside the lab, the printers' addresses could belong to
@@ -18,6 +19,9 @@ std::filesystem::path LabJobsDirectory();
 
 // Connection attempts (SYNs sent) so far from this network namespace.
 long TcpActiveOpens();
+
+// UDP datagrams the printers of each link have read so far, in link order.
+std::vector<long> DatagramsReadPerLink();
 
 // Watches one printer's finished jobs ("<address>-<n>.job"): jobs finished before the watcher
 // was made do not count.

@@ -3,6 +3,7 @@
 #include "printers/table_refresh.h"
 #include "tests/support/printer_samples.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,7 @@ class FakeDiscovery {
 
     std::vector<Call> calls;
     int releases = 0;
+    std::function<void()> duringSearch; // runs inside each search
 
   private:
     static FakeDiscovery*& Current() {
@@ -54,6 +56,8 @@ class FakeDiscovery {
         for (int i = 0; addresses != nullptr && i < addressCount; ++i)
             call.addresses.emplace_back(addresses[i]);
         self.calls.push_back(call);
+        if (self.duringSearch)
+            self.duringSearch();
         const bool any = self.m_results != nullptr && self.m_results->Count() > 0;
         *list = any ? const_cast<DiscoveredPrinter*>(self.m_results->Data()) : nullptr;
         *count = any ? self.m_results->Count() : 0;

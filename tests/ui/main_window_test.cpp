@@ -16,6 +16,7 @@
 #include "ui/ip_address_edit.h"
 #include "ui/sending_dialog.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -360,7 +361,14 @@ class MainWindowTest : public QObject {
         Window w(kTwoPrinters);
         w.Tick(QStringLiteral("10.0.0.9"));
         w.discovery.Answer(0, {{u"10.0.0.9", u"Korvil 2950MFP-D"}, {u"10.0.0.30", u"New"}});
+        QList<Qt::CursorShape> cursors; // the override cursor during each search
+        w.discovery.duringSearch = [&cursors] {
+            const QCursor* cursor = QApplication::overrideCursor();
+            cursors.append(cursor != nullptr ? cursor->shape() : Qt::BlankCursor);
+        };
         QTest::mouseClick(w.Button("updateButton"), Qt::LeftButton);
+        QCOMPARE(cursors, QList<Qt::CursorShape>{Qt::WaitCursor});
+        QVERIFY(QApplication::overrideCursor() == nullptr);
         QCOMPARE(w.discovery.calls.size(), size_t{2});
         QCOMPARE(w.list->GetItemCount(), 2);
         QCOMPARE(w.State(QStringLiteral("10.0.0.9")), int(kTickTicked));

@@ -99,16 +99,21 @@ TEST_F(DiscoveryRun, ListsAcceptedPrintersWithNameAddressAndVersion) {
     HeapLeakGuard guard;
     Serve({{"127.0.0.2", Reply("Korvil 2950MFP-N;NIC 1.10,ESS 2.20,IOT 3.30")},
            {"127.0.0.3", Reply("Korvil 2950MFP-D (ESS 2.21)")},
-           {"127.0.0.4", Reply("Other Printer 9 (ESS 1)")}});
-    ASSERT_EQ(Find({"127.0.0.2", "127.0.0.3", "127.0.0.4"}, 0, "pub"), 0);
+           {"127.0.0.4", Reply("Other Printer 9 (ESS 1)")},
+           // Not UTF-8, so Windows-1252; then valid UTF-8, kept as it is.
+           {"127.0.0.5", Reply("Korvil 2950MFP-N B\xFCro \x80 (ESS 2.22)")},
+           {"127.0.0.6", Reply("Korvil 2950MFP-D B\xC3\xBCro (ESS 2.23)")}});
+    ASSERT_EQ(Find({"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5", "127.0.0.6"}, 0, "pub"), 0);
     EXPECT_EQ(Entries(m_list, m_count),
               (std::vector<Entry>{Printer("Korvil 2950MFP-N", "127.0.0.2", "2.20"),
-                                  Printer("Korvil 2950MFP-D", "127.0.0.3", "2.21")}));
+                                  Printer("Korvil 2950MFP-D", "127.0.0.3", "2.21"),
+                                  Printer("Korvil 2950MFP-N Büro €", "127.0.0.5", "2.22"),
+                                  Printer("Korvil 2950MFP-D Büro", "127.0.0.6", "2.23")}));
     uint8_t expected[kSnmpRequestBufferBytes];
     const size_t length = SnmpBuildRequest("pub", expected);
     for (const snmp_test::Bytes& request : m_agents->Requests())
         EXPECT_EQ(request, snmp_test::Bytes(expected, expected + length));
-    EXPECT_EQ(m_agents->Requests().size(), 3u);
+    EXPECT_EQ(m_agents->Requests().size(), 5u);
     Release();
 }
 

@@ -1,0 +1,11 @@
+#include "ui/busy_cursor.h"
+
+#include <QApplication>
+
+BusyCursor::BusyCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor() {
+    QApplication::restoreOverrideCursor();
+}
