@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -28,20 +27,7 @@ long LabPrinters() {
 
 // One counter of the "Udp:" lines in /proc/net/snmp, for this network namespace.
 long UdpCounter(const std::string& wanted) {
-    std::ifstream snmp("/proc/net/snmp");
-    std::string header, values, line;
-    while (std::getline(snmp, line)) {
-        if (line.rfind("Udp:", 0) != 0)
-            continue;
-        (header.empty() ? header : values) = line;
-    }
-    std::istringstream names(header), numbers(values);
-    std::string name, number;
-    while (names >> name && numbers >> number) {
-        if (name == wanted)
-            return std::stol(number);
-    }
-    return -1;
+    return SnmpCounter("/proc/net/snmp", "Udp:", wanted);
 }
 
 void BroadcastDiscovery(benchmark::State& state) {

@@ -35,8 +35,6 @@ std::filesystem::path LabJobsDirectory() {
     return jobs == nullptr ? std::filesystem::path() : std::filesystem::path(jobs);
 }
 
-namespace {
-
 // One counter of a /proc/net/snmp style file, which has a header line naming the columns and a
 // value line, both starting with `group`.
 long SnmpCounter(const std::filesystem::path& file, const std::string& group,
@@ -63,8 +61,6 @@ long SnmpCounter(const std::filesystem::path& file, const std::string& group,
     }
     return -1;
 }
-
-} // namespace
 
 long TcpActiveOpens() {
     return SnmpCounter("/proc/net/snmp", "Tcp:", "ActiveOpens");

@@ -17,6 +17,11 @@ bool InsidePrinterLab();
 // Where the simulated printers write the jobs they receive.
 std::filesystem::path LabJobsDirectory();
 
+// One counter of a /proc/net/snmp style file (a header line naming the columns and a value
+// line, both starting with `group`, e.g. "Udp:"); -1 when it is not there.
+long SnmpCounter(const std::filesystem::path& file, const std::string& group,
+                 const std::string& counter);
+
 // Connection attempts (SYNs sent) so far from this network namespace.
 long TcpActiveOpens();
 
