@@ -122,8 +122,8 @@ void DeliveryJob::EndWithBadFile() {
 
 void DeliveryJob::Tick() {
     if (m_worker.Exists()) {
-        // After a Cancel the worker has left its send loop but may still be closing its
-        // connection; the next printer waits until it has ended.
+        // After a Cancel the worker has had its answer from the printer but may still be closing
+        // its connection; the next printer waits until it has ended.
         if (!m_worker.HasEnded()) {
             UpdateProgress();
             return;

@@ -38,6 +38,14 @@ int DeliveryWorker(SendJob* job) {
         sent += count;
         job->bytesSent.store(sent);
     }
+    // Data handed to the socket may still be lost: the printer counts as served only once it
+    // confirms the whole job. A Cancel still reaches the transport while it waits.
+    if (result == kResultSuccess) {
+        result = job->connection != nullptr
+                     ? TransportTable[job->connection->transportIndex].Finish(job->connection)
+                     : kResultBadArgument;
+        job->result.store(result);
+    }
     // From here on a Cancel can no longer reach the transport; the job turns it into a request.
     job->workerActive.store(0);
 

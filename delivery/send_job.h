@@ -25,13 +25,14 @@ struct SendJob {
     std::atomic<uint32_t> bytesSent;    // reached the current printer
     std::atomic<ResultCode> result;     // the current printer's result
     std::atomic<int32_t> connected;     // 1 once the connection is open
-    std::atomic<int32_t> workerActive;  // 1 from the worker's start until it leaves its send loop
+    std::atomic<int32_t> workerActive;  // 1 from the worker's start until the printer confirmed
     std::atomic<int32_t> cancelWaiting; // 1 while a Cancel waits for the delivery lock
     std::mutex* deliveryLock;           // the running job's lock
 };
 
 // Thread entry of one printer's delivery: opens the connection under the delivery lock, sends
-// the data in blocks, and closes the connection under the lock. Returns 1.
+// the data in blocks, waits for the printer to confirm the job, and closes the connection under
+// the lock. Returns 1.
 int DeliveryWorker(SendJob* job);
 
 // The handle of one running DeliveryWorker. HasEnded is the zero-time look at whether it has

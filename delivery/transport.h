@@ -20,7 +20,7 @@ struct ConnectionData {
     int32_t transportIndex;
     char* printerName;
     char* ipAddress;
-    int32_t cancelFlag;        // written by Cancel, read by Send: accessed through std::atomic_ref
+    int32_t cancelFlag;        // written by Cancel, read by Send and Finish: std::atomic_ref
     SocketHandle socketHandle; // kInvalidSocket until created and after closing
     sockaddr_in peer;
 };
@@ -30,12 +30,14 @@ constexpr uint16_t kPrinterRawPort = 9100;
 using TransportOpen = ResultCode (*)(int index, OpenRequest* request, ConnectionData** connection);
 using TransportSend = ResultCode (*)(ConnectionData* connection, const uint8_t* data,
                                      uint32_t length, uint32_t* sent);
+using TransportFinish = ResultCode (*)(ConnectionData* connection);
 using TransportCancel = ResultCode (*)(ConnectionData* connection);
 using TransportClose = ResultCode (*)(ConnectionData* connection);
 
 struct TransportEntry {
     TransportOpen Open;
     TransportSend Send;
+    TransportFinish Finish;
     TransportCancel Cancel;
     TransportClose Close;
 };
@@ -56,10 +58,13 @@ void InstallTcpTransport();
 ResultCode OpenTransport(int index, OpenRequest* request, ConnectionData** connection);
 
 // The TCP transport's own operations (entry 2). Send always stores the bytes it sent through
-// `sent` (never null) and returns kResultBadArgument for no connection; Cancel may come from
-// another thread; Close releases the connection and pauses 300 ms.
+// `sent` (never null) and returns kResultBadArgument for no connection. Finish, after the last
+// Send, ends the data and waits until the printer confirms it has the whole job (success), fails
+// it (kResultNetworkFailure) or a Cancel comes (kResultCancelled, the socket closed). Cancel may
+// come from another thread; Close releases the connection and pauses 300 ms.
 ResultCode TcpOpen(int index, OpenRequest* request, ConnectionData** connection);
 ResultCode TcpSend(ConnectionData* connection, const uint8_t* data, uint32_t length,
                    uint32_t* sent);
+ResultCode TcpFinish(ConnectionData* connection);
 ResultCode TcpCancel(ConnectionData* connection);
 ResultCode TcpClose(ConnectionData* connection);

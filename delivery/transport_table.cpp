@@ -30,7 +30,8 @@ int TransportProbe() {
 }
 
 void InstallTcpTransport() {
-    TransportTable[kTcpTransportIndex] = TransportEntry{TcpOpen, TcpSend, TcpCancel, TcpClose};
+    TransportTable[kTcpTransportIndex] =
+        TransportEntry{TcpOpen, TcpSend, TcpFinish, TcpCancel, TcpClose};
 }
 
 ResultCode OpenTransport(int index, OpenRequest* request, ConnectionData** connection) {

@@ -4,10 +4,28 @@
 #include <QString>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// A read lease is refused while any process has the file open for writing, which the advisory
+// lock cannot see. False only for that refusal: where leases are not to be had (the file
+// belongs to someone else and we lack CAP_LEASE, or the file system has none), the lock stands
+// alone.
+bool NoWriterHoldsIt(int fd) {
+    // A writer that opens the file while we hold the lease waits until we close it (or the
+    // system's lease-break time ends), and the system tells us with a signal: SIGIO unless
+    // asked otherwise, and SIGIO ends the process. SIGURG is ignored unless caught.
+    if (::fcntl(fd, F_SETSIG, SIGURG) != 0)
+        return true;
+    return ::fcntl(fd, F_SETLEASE, F_RDLCK) == 0 || errno != EAGAIN;
+}
+
+} // namespace
 
 ExclusiveFile::~ExclusiveFile() {
     Close();
@@ -23,7 +41,8 @@ bool ExclusiveFile::Open(QStringView path) {
     if (fd < 0)
         return false;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        !NoWriterHoldsIt(fd)) {
         ::close(fd);
         return false;
     }
@@ -54,6 +73,7 @@ void ExclusiveFile::ReadWhole(uint8_t* buffer, uint32_t length) {
 
 void ExclusiveFile::Close() {
     if (m_fd >= 0) {
+        // Closing also ends the lease, which lets a waiting writer go on.
         ::close(m_fd);
         m_fd = -1;
     }

@@ -6,7 +6,9 @@
 
 // An existing regular file opened for reading only and without sharing: the open takes an
 // exclusive advisory lock, so it fails while another program holds the file locked, and other
-// programs that ask for the lock are refused while this one holds it. Closed on destruction.
+// programs that ask for the lock are refused while this one holds it. Where the system grants
+// a read lease, the open also fails while any program has the file open for writing, and a
+// writer's open waits until this one is closed. Closed on destruction.
 class ExclusiveFile {
   public:
     ExclusiveFile() = default;
@@ -15,7 +17,8 @@ class ExclusiveFile {
     ExclusiveFile& operator=(const ExclusiveFile&) = delete;
 
     // False when the file does not exist, is not a regular file, cannot be read, is locked by
-    // someone else, or when the path is one the system cannot name (an embedded NUL).
+    // someone else, is open for writing, or when the path is one the system cannot name (an
+    // embedded NUL).
     bool Open(QStringView path);
 
     // The file's length in bytes; the file must be open.

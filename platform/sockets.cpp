@@ -1,6 +1,7 @@
 #include "platform/sockets.h"
 
 #include <arpa/inet.h>
+#include <linux/sockios.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -144,6 +145,25 @@ ssize_t SendSome(SocketHandle handle, const uint8_t* data, size_t length) {
 void WaitWritable(SocketHandle handle, int timeoutMs) {
     pollfd writable{handle, POLLOUT, 0};
     ::poll(&writable, 1, timeoutMs);
+}
+
+bool ShutdownSending(SocketHandle handle) {
+    return ::shutdown(handle, SHUT_WR) == 0;
+}
+
+ssize_t ReceiveSome(SocketHandle handle, uint8_t* buffer, size_t capacity) {
+    return ::recv(handle, buffer, capacity, 0);
+}
+
+int UnacknowledgedBytes(SocketHandle handle) {
+    int bytes = 0;
+    return ::ioctl(handle, SIOCOUTQ, &bytes) == 0 ? bytes : -1;
+}
+
+bool HasPendingError(SocketHandle handle) {
+    int error = 0;
+    socklen_t length = sizeof(error);
+    return ::getsockopt(handle, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0;
 }
 
 WaitOutcome WaitReadable(std::span<const SocketHandle> sockets, int timeoutMs, size_t* ready) {

@@ -70,6 +70,22 @@ ssize_t SendSome(SocketHandle handle, const uint8_t* data, size_t length);
 // Waits at most `timeoutMs` for room to send on `handle`; the outcome is left to the next send.
 void WaitWritable(SocketHandle handle, int timeoutMs);
 
+// Ends the sending side of a stream connection: the peer reads the end of the data. False when
+// the connection is gone already.
+bool ShutdownSending(SocketHandle handle);
+
+// Reads what the socket holds now into `buffer`. Returns the bytes read, 0 once the peer has
+// closed its side, or -1 with LastSocketError telling why.
+ssize_t ReceiveSome(SocketHandle handle, uint8_t* buffer, size_t capacity);
+
+// The bytes sent on a stream connection that the peer has not acknowledged yet (an ending
+// still to be acknowledged counts as one), or -1 when the system cannot tell.
+int UnacknowledgedBytes(SocketHandle handle);
+
+// True when an error is pending on the socket (a reset that came after the peer's close, for
+// instance); reading it clears it.
+bool HasPendingError(SocketHandle handle);
+
 enum class WaitOutcome {
     kReady,    // *ready holds the index of a socket with something to read
     kTimedOut, // nothing arrived in time

@@ -55,7 +55,11 @@ struct TcpRecorder {
     std::mutex mutex;
     std::vector<uint32_t> blocks;
     std::vector<int> sendResults;
+    std::atomic<bool> finishing{false};
     Clock::time_point cancelledSendReturned;
+    Clock::time_point lastSendReturned;
+    Clock::time_point finishStarted;
+    Clock::time_point finishReturned;
     Clock::time_point lastCloseReturned;
     Clock::time_point firstOpenReturned;
 };
@@ -90,6 +94,20 @@ ResultCode RecordingSend(ConnectionData* connection, const uint8_t* data, uint32
     g_tcp->sendResults.push_back(result);
     if (result == kResultCancelled)
         g_tcp->cancelledSendReturned = Clock::now();
+    g_tcp->lastSendReturned = Clock::now();
+    return result;
+}
+
+ResultCode RecordingFinish(ConnectionData* connection) {
+    {
+        std::lock_guard lock(g_tcp->mutex);
+        g_tcp->finishStarted = Clock::now();
+    }
+    g_tcp->finishing = true;
+    const ResultCode result = TcpFinish(connection);
+    g_tcp->finishing = false;
+    std::lock_guard lock(g_tcp->mutex);
+    g_tcp->finishReturned = Clock::now();
     return result;
 }
 
@@ -133,14 +151,15 @@ class DeliveryLab : public ::testing::Test {
         m_tcp.opens = 0;
         m_tcp.failingOpen = 0;
         m_tcp.holdFirstOpen = false;
+        m_tcp.finishing = false;
         m_tcp.clickStarted = false;
         m_tcp.uiThread = CurrentThreadId();
         m_tcp.firstOpenReturned = {};
         m_tcp.blocks.clear();
         m_tcp.sendResults.clear();
         g_tcp = &m_tcp;
-        TransportTable[kRecordedTcp] =
-            TransportEntry{RecordingOpen, RecordingSend, TcpCancel, RecordingClose};
+        TransportTable[kRecordedTcp] = TransportEntry{RecordingOpen, RecordingSend, RecordingFinish,
+                                                      TcpCancel, RecordingClose};
     }
 
     void TearDown() override {
@@ -440,6 +459,110 @@ TEST_F(DeliveryLab, SmallFilesGoInBlocksOf256Bytes) {
         const auto job = jobs.NextJob(10s);
         ASSERT_TRUE(job.has_value());
         EXPECT_TRUE(*job == m_content);
+    }
+}
+
+TEST_F(DeliveryLab, SentOnlyWhenThePrinterConfirmsTheWholeJob) {
+    // Small files fit in the socket buffers, so only the printer's answer after the last block
+    // tells these apart. A printer reset at once may already refuse the connection.
+    const struct {
+        const char* address;
+        bool mayRefuse;
+    } failing[] = {
+        {"10.77.6.1", true}, {"10.77.6.2", false}, {"10.77.6.3", false}, {"10.77.6.4", false}};
+    const char* const healthy = "10.77.6.5";
+    const struct {
+        const char* why;
+        size_t length;
+        size_t takenWhole; // failing printers that take this whole file and close: "Sent"
+    } sizes[] = {
+        {"1 byte: the printer that closes after 100 bytes has it all", 1, 1},
+        {"1 KB", 1024, 0},
+        {"40 KB", 40 * 1024, 0},
+        {"4 MB", 4u << 20, 0},
+    };
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(size.why);
+        NextCase();
+        JobWatcher jobs(healthy);
+        Printers({failing[0].address, failing[1].address, failing[2].address, failing[3].address,
+                  healthy});
+        for (size_t i = 0; i < std::size(failing); ++i)
+            m_recorder.Answer(IDOK);
+        Deliver(WriteFile(size.length), kTcpTransportIndex);
+
+        std::vector<EntryState> rows(std::size(failing) - size.takenWhole, kRowFailed);
+        rows.resize(std::size(failing) + 1, kRowSent);
+        EXPECT_EQ(Entries(), rows);
+        const std::vector<Box> boxes = BoxesOf(m_recorder);
+        ASSERT_EQ(boxes.size(), std::size(failing) - size.takenWhole);
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            const QString start = kFailed + QString::fromLatin1(failing[i].address);
+            const bool refused = failing[i].mayRefuse && boxes[i].text.startsWith(start) &&
+                                 boxes[i].text.contains(kCheckConnection);
+            EXPECT_EQ(boxes[i], (Box{kSendCaption,
+                                     start + (refused ? kCheckConnection : kCommunication) + kNext,
+                                     kOkCancel}));
+        }
+        const auto job = jobs.NextJob(10s);
+        ASSERT_TRUE(job.has_value());
+        EXPECT_TRUE(*job == m_content) << "the healthy printer's job differs from the file";
+    }
+}
+
+TEST_F(DeliveryLab, PrintersThatAnswerLateOrNever) {
+    const struct {
+        const char* why;
+        const char* printer;
+        size_t length;
+        bool cancel;
+        EntryState row;
+        std::chrono::seconds leastWait; // from the last block to the printer's answer
+    } cases[] = {
+        {"slow printer, 24 KB/s", "10.77.6.6", 200 * 1024, false, kRowSent, 0s},
+        {"reads everything, never closes: served after its silence", "10.77.6.7", 40 * 1024, false,
+         kRowSent, 5s},
+        {"stops reading: a Cancel while its answer is awaited", "10.77.6.8", 1024, true, kRowFailed,
+         0s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        NextCase();
+        JobWatcher jobs(c.printer);
+        Printers({c.printer});
+        Clock::time_point clicked;
+        Deliver(WriteFile(c.length), kRecordedTcp, [&](CSending* dialog) {
+            if (!c.cancel)
+                return;
+            // Clicked once the wait for the answer is under way.
+            Poll(dialog, [&, dialog] {
+                std::lock_guard lock(m_tcp.mutex);
+                if (!m_tcp.finishing || Clock::now() - m_tcp.finishStarted < 300ms)
+                    return false;
+                clicked = Clock::now();
+                ClickCancel(dialog);
+                return true;
+            });
+        });
+        EXPECT_EQ(Entries(), std::vector<EntryState>{c.row});
+        std::lock_guard lock(m_tcp.mutex);
+        const Milliseconds answer = m_tcp.finishReturned - m_tcp.lastSendReturned;
+        if (c.cancel) {
+            const Milliseconds reaction = m_tcp.finishReturned - clicked;
+            std::printf("[ figures  ] cancel while awaiting the answer: noticed after %.0f ms\n",
+                        reaction.count());
+            EXPECT_EQ(BoxesOf(m_recorder),
+                      (std::vector<Box>{{kCancelCaption, kInterrupted + c.printer, kOkOnly}}));
+            EXPECT_LT(reaction, 1s) << "the wait looks at the cancel flag every 200 ms";
+            continue;
+        }
+        std::printf("[ figures  ] %s: answered %.0f ms after the last block\n", c.printer,
+                    answer.count());
+        EXPECT_EQ(m_recorder.Count(), 0u);
+        const auto job = jobs.NextJob(10s);
+        ASSERT_TRUE(job.has_value());
+        EXPECT_TRUE(*job == m_content);
+        EXPECT_GE(answer, c.leastWait);
     }
 }
 

@@ -17,8 +17,9 @@ bool CancelRaised(const ConnectionData* connection) {
 
 FakeTransport::FakeTransport(int index) : m_index(index), m_previous(TransportTable[index]) {
     g_fake = this;
-    TransportTable[index] = TransportEntry{&FakeTransport::Open, &FakeTransport::Send,
-                                           &FakeTransport::Cancel, &FakeTransport::Close};
+    TransportTable[index] =
+        TransportEntry{&FakeTransport::Open, &FakeTransport::Send, &FakeTransport::Finish,
+                       &FakeTransport::Cancel, &FakeTransport::Close};
 }
 
 FakeTransport::~FakeTransport() {
@@ -130,6 +131,19 @@ ResultCode FakeTransport::Send(ConnectionData* connection, const uint8_t* data, 
     log.sendResults.push_back(result);
     *sent = taken;
     return result;
+}
+
+ResultCode FakeTransport::Finish(ConnectionData* connection) {
+    FakeTransport& self = *g_fake;
+    std::unique_lock lock(self.m_mutex);
+    const FakePrinterScript script = self.m_scripts[self.m_addresses.at(connection)];
+    if (script.stallFinish || CancelRaised(connection)) {
+        self.m_stalled = true;
+        self.m_changed.notify_all();
+        self.m_changed.wait(lock, [&] { return CancelRaised(connection); });
+        return kResultCancelled;
+    }
+    return script.finishResult;
 }
 
 ResultCode FakeTransport::Cancel(ConnectionData* connection) {

@@ -15,9 +15,11 @@ struct FakePrinterScript {
     ResultCode openResult = kResultSuccess; // a connection exists only for kResultSuccess
     int64_t failAfter =
         -1; // Send fails with kResultNetworkFailure once this many bytes were taken (-1: never)
-    bool stallSends = false; // Send takes nothing and waits for a Cancel
-    bool holdOpen = false;   // Open waits for ReleaseOpen before it answers
-    bool holdClose = false;  // Close waits for ReleaseClose
+    bool stallSends = false;                  // Send takes nothing and waits for a Cancel
+    ResultCode finishResult = kResultSuccess; // the printer's answer after the last block
+    bool stallFinish = false;                 // Finish waits for a Cancel
+    bool holdOpen = false;                    // Open waits for ReleaseOpen before it answers
+    bool holdClose = false;                   // Close waits for ReleaseClose
 };
 
 // What one fake printer saw.
@@ -42,7 +44,8 @@ class FakeTransport {
     void Script(const std::u16string& address, const FakePrinterScript& script);
     FakePrinterLog Log(const std::u16string& address) const;
 
-    // Waits until some Open is held / some Send stalls / some Close is held; false on timeout.
+    // Waits until some Open is held / some Send or Finish stalls / some Close is held; false on
+    // timeout.
     bool WaitUntilOpenHeld(std::chrono::milliseconds timeout);
     bool WaitUntilStalled(std::chrono::milliseconds timeout);
     bool WaitUntilCloseHeld(std::chrono::milliseconds timeout);
@@ -57,6 +60,7 @@ class FakeTransport {
     static ResultCode Open(int index, OpenRequest* request, ConnectionData** connection);
     static ResultCode Send(ConnectionData* connection, const uint8_t* data, uint32_t length,
                            uint32_t* sent);
+    static ResultCode Finish(ConnectionData* connection);
     static ResultCode Cancel(ConnectionData* connection);
     static ResultCode Close(ConnectionData* connection);
 

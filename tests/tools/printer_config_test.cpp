@@ -87,6 +87,8 @@ TEST(RawBehaviour, ReadsModesAndAmounts) {
         {"slow:512", true, Mode::Slow, 512},
         {"reset:1000", true, Mode::Reset, 1000},
         {"close:1", true, Mode::Close, 1},
+        {"reset:0", true, Mode::Reset, 0}, // resets as soon as it accepts
+        {"noclose", true, Mode::NoClose, 0},
         {"slow", false, Mode::Ok, 0},      // the rate is required
         {"slow:", false, Mode::Ok, 0},     // and must be there
         {"slow:0", false, Mode::Ok, 0},    // a printer reading nothing is "stall"

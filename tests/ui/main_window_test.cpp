@@ -421,6 +421,8 @@ class MainWindowTest : public QObject {
             << true << "missing" << int(IDYES) << QList<int>{IDS_CONFIRM_SEND, IDS_FILE_NOT_EXIST};
         QTest::newRow("not a backup file: 140")
             << true << "notes" << int(IDYES) << QList<int>{IDS_CONFIRM_SEND, IDS_NOT_BACKUP_FILE};
+        QTest::newRow("open for writing in another program: 148; sent once it is closed")
+            << true << "written" << int(IDYES) << QList<int>{IDS_CONFIRM_SEND, IDS_FILE_NOT_EXIST};
     }
 
     void downloadChecks() {
@@ -435,6 +437,14 @@ class MainWindowTest : public QObject {
             w.SetFile(m_dir.filePath(QStringLiteral("gone.rvk")));
         else if (file == QStringLiteral("notes"))
             w.SetFile(m_notBackup);
+        QProcess writer; // a copy of the file still under way
+        if (file == QStringLiteral("written")) {
+            writer.start(QStringLiteral("sh"),
+                         {QStringLiteral("-c"), QStringLiteral("exec 3>>\"$0\"; echo open; read x"),
+                          m_backup});
+            QVERIFY(writer.waitForReadyRead(10000));
+            w.SetFile(m_backup);
+        }
         w.boxes.Answer(answer);
         w.Download();
 
@@ -450,6 +460,13 @@ class MainWindowTest : public QObject {
         }
         QCOMPARE(w.transport.Log(u"10.0.0.9").opens, 0);
         QCOMPARE(w.Status(QStringLiteral("10.0.0.9")), QStringLiteral("Not completed"));
+        if (writer.state() == QProcess::Running) {
+            writer.closeWriteChannel();
+            QVERIFY(writer.waitForFinished(10000));
+            w.boxes.Answer(IDYES);
+            w.Download();
+            QCOMPARE(w.transport.Log(u"10.0.0.9").received, m_backupData);
+        }
     }
 
     void tooLongFileNames_data() {

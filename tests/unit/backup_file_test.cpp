@@ -231,6 +231,8 @@ TEST_F(BackupFileTest, AnOpenFileIsNotShared) {
     ExclusiveFile holder;
     ASSERT_TRUE(holder.Open(path));
     EXPECT_FALSE(BackupFileExists(path)) << "a second open of the same file is refused";
+    // A writer arriving meanwhile is turned away (it would wait), and this process lives on.
+    EXPECT_LT(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK), 0);
     holder.Close();
     EXPECT_TRUE(BackupFileExists(path));
 }

@@ -160,6 +160,7 @@ TEST_F(DeliveryJobTest, PrinterOutcomesNoticesAndSentFlags) {
     const FakePrinterScript ok;
     const FakePrinterScript unreachable{.openResult = kResultNetworkFailure};
     const FakePrinterScript resets{.failAfter = 600};
+    const FakePrinterScript resetsAtTheEnd{.finishResult = kResultNetworkFailure};
     const FakePrinterScript noMemory{.openResult = kResultOutOfMemory};
     const FakePrinterScript unusable{.openResult = kResultBadArgument};
     const OutcomeCase cases[] = {
@@ -185,6 +186,12 @@ TEST_F(DeliveryJobTest, PrinterOutcomesNoticesAndSentFlags) {
          1},
         {"connection lost while sending: communication error",
          {resets, ok},
+         {IDOK},
+         {{kSendCaption, kFailed + Ip(0) + kCommunication + kNext, kOkCancel}},
+         {0, 1},
+         1},
+        {"every block taken, then a reset instead of the printer's close: not sent",
+         {resetsAtTheEnd, ok},
          {IDOK},
          {{kSendCaption, kFailed + Ip(0) + kCommunication + kNext, kOkCancel}},
          {0, 1},
@@ -384,20 +391,36 @@ TEST_F(DeliveryJobTest, CancelBeforeTheFirstTick) {
 }
 
 TEST_F(DeliveryJobTest, CancelWhileSendingReachesTheTransport) {
-    FakeTransport fake;
-    fake.Script(kPrinters[0], {.stallSends = true});
-    AddPrinters(2);
-    Start(WriteFile(1000));
-    m_job.Tick(); // starts the first worker
-    ASSERT_TRUE(fake.WaitUntilStalled(10s));
-    m_job.Cancel();
-    RunToEnd();
-    EXPECT_EQ(Boxes(),
-              (std::vector<Box>{{kCancelCaption, kInterrupted + Ip(0) + kNext, kOkCancel}}));
-    const FakePrinterLog stalled = fake.Log(kPrinters[0]);
-    EXPECT_EQ(stalled.sendResults, std::vector<int>{kResultCancelled});
-    EXPECT_EQ(stalled.closes, 1);
-    EXPECT_EQ(SentFlags(), (std::vector<int>{0, 1}));
+    const struct {
+        const char* why;
+        FakePrinterScript printer;
+        std::vector<int> sendResults;
+    } cases[] = {
+        {"the printer takes nothing", {.stallSends = true}, {kResultCancelled}},
+        {"every block sent, the printer's answer awaited",
+         {.stallFinish = true},
+         std::vector<int>(4, kResultSuccess)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        TearDown();
+        m_view = FakeView{};
+        m_recorder.Clear();
+        FakeTransport fake;
+        fake.Script(kPrinters[0], c.printer);
+        AddPrinters(2);
+        Start(WriteFile(1000));
+        m_job.Tick(); // starts the first worker
+        ASSERT_TRUE(fake.WaitUntilStalled(10s));
+        m_job.Cancel();
+        RunToEnd();
+        EXPECT_EQ(Boxes(),
+                  (std::vector<Box>{{kCancelCaption, kInterrupted + Ip(0) + kNext, kOkCancel}}));
+        const FakePrinterLog stalled = fake.Log(kPrinters[0]);
+        EXPECT_EQ(stalled.sendResults, c.sendResults);
+        EXPECT_EQ(stalled.closes, 1);
+        EXPECT_EQ(SentFlags(), (std::vector<int>{0, 1}));
+    }
 }
 
 TEST_F(DeliveryJobTest, CancelWhileConnectingWaitsForTheOpen) {

@@ -161,6 +161,7 @@ TEST_F(TransportTableTest, OperationsOnNoConnection) {
     EXPECT_EQ(TcpSend(nullptr, &byte, 1, &sent), kResultBadArgument);
     EXPECT_EQ(sent, 0u);
     EXPECT_EQ(TcpCancel(nullptr), kResultSuccess);
+    EXPECT_EQ(TcpFinish(nullptr), kResultBadArgument);
     EXPECT_EQ(TcpClose(nullptr), kResultSuccess);
 }
 

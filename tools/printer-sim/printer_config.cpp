@@ -132,12 +132,15 @@ bool ParseRawBehaviour(std::string_view text, RawBehaviour* behaviour, std::stri
         std::string_view name;
         Mode mode;
         bool takesAmount;
+        uint64_t leastAmount;
     };
+    // A printer reading nothing at all is "stall", not "slow:0".
     static constexpr Name kNames[] = {
-        {"ok", Mode::Ok, false},         {"discard", Mode::Discard, false},
-        {"refuse", Mode::Refuse, false}, {"noaccept", Mode::NoAccept, false},
-        {"stall", Mode::Stall, false},   {"slow", Mode::Slow, true},
-        {"reset", Mode::Reset, true},    {"close", Mode::Close, true},
+        {"ok", Mode::Ok, false, 0},         {"discard", Mode::Discard, false, 0},
+        {"refuse", Mode::Refuse, false, 0}, {"noaccept", Mode::NoAccept, false, 0},
+        {"stall", Mode::Stall, false, 0},   {"noclose", Mode::NoClose, false, 0},
+        {"slow", Mode::Slow, true, 1},      {"reset", Mode::Reset, true, 0},
+        {"close", Mode::Close, true, 0},
     };
     const size_t colon = text.find(':');
     const std::string_view name = text.substr(0, colon);
@@ -157,13 +160,13 @@ bool ParseRawBehaviour(std::string_view text, RawBehaviour* behaviour, std::stri
         const auto [end, failure] =
             std::from_chars(digits.data(), digits.data() + digits.size(), amount);
         if (failure != std::errc() || end != digits.data() + digits.size() || digits.empty() ||
-            amount == 0)
+            amount < known.leastAmount)
             break;
         *behaviour = RawBehaviour{known.mode, amount};
         return true;
     }
     *error = "raw=" + std::string(text) +
-             " is not one of ok, discard, refuse, noaccept, stall, slow:N, reset:K, close:K"
-             " (N, K > 0)";
+             " is not one of ok, discard, refuse, noaccept, stall, noclose, slow:N (N > 0),"
+             " reset:K, close:K";
     return false;
 }

@@ -48,12 +48,14 @@ struct RawBehaviour {
         NoAccept, // full listen queue: connection attempts go unanswered
         Stall,    // accept with a tiny receive buffer and never read
         Slow,     // read `amount` bytes per second
-        Reset,    // read `amount` bytes, then reset the connection
+        Reset,    // read `amount` bytes, then reset the connection (also when the data ends sooner)
         Close,    // read `amount` bytes, then close the connection
+        NoClose,  // read everything and keep it, but never close the connection
     };
     Mode mode = Mode::Ok;
     uint64_t amount = 0;
 };
 
-// Parses a raw= value: ok, discard, refuse, noaccept, stall, slow:N, reset:K or close:K.
+// Parses a raw= value: ok, discard, refuse, noaccept, stall, noclose, slow:N (N > 0), reset:K or
+// close:K.
 bool ParseRawBehaviour(std::string_view text, RawBehaviour* behaviour, std::string* error);

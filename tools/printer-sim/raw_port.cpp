@@ -157,10 +157,16 @@ void RawPort::Start(Printer& printer, int fd) {
         started.slowTimer = m_loop.After(kSlowTick, [this, &started] { SlowTick(started); });
         return;
     }
+    const bool limited = mode == Mode::Reset || mode == Mode::Close;
+    if (limited && printer.behaviour.amount == 0) {
+        Finish(started, mode == Mode::Reset);
+        return;
+    }
     if (mode == Mode::Stall) {
-        // A stalled printer never reads; it only notices when the sender goes away (only
-        // hang-up and error events can come for this watch).
-        m_loop.Watch(fd, EPOLLRDHUP, [this, &started](uint32_t) { Finish(started, false); });
+        // A stalled printer never reads and does not answer the end of the data either; it
+        // only notices a connection that failed (only error and hang-up events can come for
+        // this watch).
+        m_loop.Watch(fd, 0, [this, &started](uint32_t) { Finish(started, false); });
         return;
     }
     m_loop.Watch(fd, EPOLLIN, [this, &started](uint32_t) { Readable(started); });
@@ -185,7 +191,14 @@ void RawPort::Readable(Connection& connection) {
     const bool limited = behaviour.mode == Mode::Reset || behaviour.mode == Mode::Close;
     const uint64_t limit = limited ? behaviour.amount - connection.received : m_buffer.size();
     if (!ReadSome(connection, limit)) {
-        Finish(connection, false);
+        if (behaviour.mode == Mode::NoClose) {
+            // The job is over for the sender, but this printer's side stays open until the
+            // simulator ends.
+            KeepJob(connection);
+            m_loop.Forget(connection.fd);
+            return;
+        }
+        Finish(connection, behaviour.mode == Mode::Reset);
         return;
     }
     if (limited && connection.received == behaviour.amount)
@@ -212,14 +225,19 @@ void RawPort::SlowTick(Connection& connection) {
     connection.slowTimer = m_loop.After(kSlowTick, [this, &connection] { SlowTick(connection); });
 }
 
+void RawPort::KeepJob(Connection& connection) {
+    if (connection.file < 0)
+        return;
+    ::close(connection.file);
+    connection.file = -1;
+    std::filesystem::path part = connection.jobPath;
+    part += ".part";
+    std::error_code ignored;
+    std::filesystem::rename(part, connection.jobPath, ignored);
+}
+
 void RawPort::Finish(Connection& connection, bool reset) {
-    if (connection.file >= 0) {
-        ::close(connection.file);
-        std::filesystem::path part = connection.jobPath;
-        part += ".part";
-        std::error_code ignored;
-        std::filesystem::rename(part, connection.jobPath, ignored);
-    }
+    KeepJob(connection);
     if (reset) {
         // A zero linger time makes close send a reset instead of a FIN.
         const linger abort{1, 0};

@@ -48,6 +48,8 @@ class RawPort {
     void SlowTick(Connection& connection);
     // Reads at most `limit` bytes into the job; false once the connection is over.
     bool ReadSome(Connection& connection, uint64_t limit);
+    // Closes the job file and gives it its finished name.
+    void KeepJob(Connection& connection);
     void Finish(Connection& connection, bool reset);
 
     EventLoop& m_loop;
