@@ -1,5 +1,7 @@
 #include "platform/text_convert.h"
 
+#include <QStringEncoder>
+
 #include <algorithm>
 
 std::string WideToNarrow(QStringView wide) {
@@ -9,6 +11,32 @@ std::string WideToNarrow(QStringView wide) {
 
 QString NarrowToWide(std::string_view narrow) {
     return QString::fromLocal8Bit(narrow.data(), static_cast<qsizetype>(narrow.size()));
+}
+
+void WideToNarrowMapped(QStringView wide, std::string& narrow, std::vector<qsizetype>& starts) {
+    // The encoder of QString::toLocal8Bit, fed one character at a time.
+    QStringEncoder encoder(QStringEncoder::System, QStringEncoder::Flag::Stateless);
+    const qsizetype size = wide.size();
+    narrow.resize(static_cast<size_t>(encoder.requiredSpace(size)));
+    starts.assign(static_cast<size_t>(size), -1);
+    const char16_t* units = wide.utf16();
+    qsizetype* start = starts.data();
+    char* const first = narrow.data();
+    char* out = first;
+    for (qsizetype i = 0; i < size; ++i) {
+        start[i] = out - first;
+        // Every narrow code page keeps ASCII as it is.
+        if (units[i] < 0x80) {
+            *out++ = static_cast<char>(units[i]);
+            continue;
+        }
+        const bool pair =
+            QChar::isHighSurrogate(units[i]) && i + 1 < size && QChar::isLowSurrogate(units[i + 1]);
+        out = encoder.appendToBuffer(out, QStringView(units + i, pair ? 2 : 1));
+        if (pair)
+            ++i;
+    }
+    narrow.resize(static_cast<size_t>(out - first));
 }
 
 size_t WideLength(const char16_t* text) {
