@@ -48,7 +48,10 @@ void CopyProductCode(const uint8_t* data, size_t length, size_t keyword, char* p
         *space = '\0';
 }
 
-bool CheckContent(const uint8_t* data, size_t length, char* productCode) {
+} // namespace
+
+bool CheckBackupContent(const uint8_t* data, size_t length, char* productCode) {
+    productCode[0] = '\0';
     // The searches see the content only up to its first NUL byte.
     const auto* nul = static_cast<const uint8_t*>(std::memchr(data, 0, length));
     const std::string_view text(reinterpret_cast<const char*>(data),
@@ -61,6 +64,8 @@ bool CheckContent(const uint8_t* data, size_t length, char* productCode) {
     CopyProductCode(data, length, keyword, productCode);
     return true;
 }
+
+namespace {
 
 char16_t FoldAsciiLetter(char16_t c) {
     return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
@@ -87,7 +92,7 @@ bool ValidateBackupFile(QStringView path, char* productCode) {
         return false;
     }
     file.ReadWhole(data, static_cast<uint32_t>(length));
-    const bool valid = CheckContent(data, length, productCode);
+    const bool valid = CheckBackupContent(data, length, productCode);
     HeapFree(data);
     return valid;
 }
