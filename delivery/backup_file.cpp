@@ -47,7 +47,10 @@ void CopyProductCode(const uint8_t* data, size_t length, size_t keyword, char* p
         *space = '\0';
 }
 
-BackupContent CheckContent(const uint8_t* data, size_t length, char* productCode) {
+} // namespace
+
+BackupContent CheckBackupContent(const uint8_t* data, size_t length, char* productCode) {
+    productCode[0] = '\0';
     // The searches see the content only up to its first NUL byte.
     const auto* nul = static_cast<const uint8_t*>(std::memchr(data, 0, length));
     const std::string_view text(reinterpret_cast<const char*>(data),
@@ -60,6 +63,8 @@ BackupContent CheckContent(const uint8_t* data, size_t length, char* productCode
     CopyProductCode(data, length, keyword, productCode);
     return BackupContent::Valid;
 }
+
+namespace {
 
 char16_t FoldAsciiLetter(char16_t c) {
     return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
@@ -86,7 +91,7 @@ BackupContent InspectBackupFile(QStringView path, char* productCode) {
         return BackupContent::OutOfMemory;
     }
     file.ReadWhole(data, static_cast<uint32_t>(length));
-    const BackupContent verdict = CheckContent(data, length, productCode);
+    const BackupContent verdict = CheckBackupContent(data, length, productCode);
     HeapFree(data);
     return verdict;
 }

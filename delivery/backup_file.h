@@ -2,6 +2,7 @@
 
 #include <QStringView>
 
+#include <cstddef>
 #include <cstdint>
 
 // Room for the product-code field of a backup file: 16 bytes and a terminator.
@@ -35,6 +36,11 @@ BackupContent InspectBackupFile(QStringView path, char* productCode);
 // field that follows the keyword. False for an unreadable, empty or 4 GiB or larger file, and
 // when memory runs out (after the out-of-memory notice).
 bool ValidateBackupFile(QStringView path, char* productCode);
+
+// The content check of ValidateBackupFile over `length` bytes of file content; fills
+// `productCode` the same way ("" when the check fails). Valid, NoComponentMarker or
+// NoDownloadKeyword.
+BackupContent CheckBackupContent(const uint8_t* data, size_t length, char* productCode);
 
 // True when the field equals the product code of the string table, ignoring the case of the
 // ASCII letters only.

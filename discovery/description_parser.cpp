@@ -5,6 +5,8 @@
 #include "text/notices.h"
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -102,18 +104,43 @@ SplitText SplitNormalized(QStringView text, int versionKind) {
     return result;
 }
 
+// A description in narrow text with the offset of each character; reused from one search to the
+// next.
+struct NarrowForm {
+    std::string whole;
+    std::vector<qsizetype> starts;
+};
+
 // Whether `description` holds the d bytes of `model` in narrow text, starting at a character.
-bool ContainsModel(const char16_t* description, qsizetype length, const char* model, size_t d) {
-    const auto needed = static_cast<qsizetype>(d);
+bool ContainsModel(QStringView description, const char* model, size_t d, NarrowForm& form) {
+    // The text is converted once, not from every start: a start at a character takes the bytes
+    // of the whole conversion from that character on.
+    WideToNarrowMapped(description, form.whole, form.starts);
+    const std::string& whole = form.whole;
+    const char* const wholeBytes = whole.data();
+    const size_t wholeSize = whole.size();
+    const qsizetype* const start = form.starts.data();
+    const qsizetype length = description.size();
+    std::string lowHalf;
     for (qsizetype p = 0; p < length; ++p) {
-        // Every character gives at least one narrow byte, so the first d bytes of the text from
-        // p come from its first d characters; one more keeps a surrogate pair whole.
-        const qsizetype take = std::min(needed + 1, length - p);
-        const std::string narrow = WideToNarrow(QStringView(description + p, take));
+        const char* narrow = nullptr;
+        size_t size = 0;
+        if (start[p] >= 0) {
+            narrow = wholeBytes + start[p];
+            size = wholeSize - static_cast<size_t>(start[p]);
+        } else {
+            // A start inside a surrogate pair converts its low half on its own. Every character
+            // gives at least one narrow byte, so d characters give the first d bytes; one more
+            // keeps a pair whole.
+            const qsizetype take = std::min(static_cast<qsizetype>(d) + 1, length - p);
+            lowHalf = WideToNarrow(description.sliced(p, take));
+            narrow = lowHalf.data();
+            size = lowHalf.size();
+        }
         // Later start positions only give fewer bytes.
-        if (narrow.size() < d)
+        if (size < d)
             return false;
-        if (std::memcmp(narrow.data(), model, d) == 0)
+        if (narrow[0] == model[0] && std::memcmp(narrow, model, d) == 0)
             return true;
     }
     return false;
@@ -122,6 +149,7 @@ bool ContainsModel(const char16_t* description, qsizetype length, const char* mo
 } // namespace
 
 ResultCode FilterAnswersByModel(const ModelListEntry* models, const AnswerArray& answers) {
+    NarrowForm form;
     for (const ModelListEntry* model = models; model != nullptr; model = model->next) {
         const size_t d = strnlen(model->name, sizeof(model->name));
         if (d == 0)
@@ -134,7 +162,7 @@ ResultCode FilterAnswersByModel(const ModelListEntry* models, const AnswerArray&
             char16_t* copy = HeapStrDup(answer->description);
             if (copy == nullptr)
                 return kResultOutOfMemory;
-            if (ContainsModel(copy, answer->description.size(), model->name, d))
+            if (ContainsModel(QStringView(copy, answer->description.size()), model->name, d, form))
                 answer->matched = 1;
             HeapFree(copy);
         }

@@ -4,6 +4,7 @@
 #include "platform/text_convert.h"
 #include "text/heap.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -27,9 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     constexpr int kKinds[] = {0, 1, 4, 9};
     const int versionKind = kKinds[data[0] % 4];
-    // The exchange ends a description at its first zero byte.
+    // The exchange ends a description at its first zero byte, and the reply decoder hands it at
+    // most 255 bytes: longer texts never reach the parser, so they are cut rather than searched.
+    constexpr size_t kMaxDescriptionBytes = 255;
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
-    const QString description = NarrowToWide(bytes.substr(0, bytes.find('\0')));
+    const QString description =
+        NarrowToWide(bytes.substr(0, std::min(bytes.find('\0'), kMaxDescriptionBytes)));
 
     AnswerArray answers;
     answers.push_back(std::make_unique<PrinterData>(description, QStringLiteral("10.77.1.1")));
@@ -44,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SplitDescription(description, versionKind, &name, &version);
     if (name == nullptr || version == nullptr)
         std::abort();
-    const QString nameText = QString::fromUtf16(name);
-    const QString versionText = QString::fromUtf16(version);
+    const QStringView nameText(name);
+    const QStringView versionText(version);
     QString normalized = description;
     NormalizeDescription(normalized);
     // The name is the whole description or a piece of its normalised form; the version is a

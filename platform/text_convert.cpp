@@ -1,6 +1,7 @@
 #include "platform/text_convert.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
 
@@ -31,6 +32,32 @@ QString DeviceTextToWide(std::string_view bytes) {
             QChar(byte >= 0x80 && byte < 0xA0 ? kFrom0x80[byte - 0x80] : char16_t{byte});
     }
     return text;
+}
+
+void WideToNarrowMapped(QStringView wide, std::string& narrow, std::vector<qsizetype>& starts) {
+    // The encoder of QString::toLocal8Bit, fed one character at a time.
+    QStringEncoder encoder(QStringEncoder::System, QStringEncoder::Flag::Stateless);
+    const qsizetype size = wide.size();
+    narrow.resize(static_cast<size_t>(encoder.requiredSpace(size)));
+    starts.assign(static_cast<size_t>(size), -1);
+    const char16_t* units = wide.utf16();
+    qsizetype* start = starts.data();
+    char* const first = narrow.data();
+    char* out = first;
+    for (qsizetype i = 0; i < size; ++i) {
+        start[i] = out - first;
+        // Every narrow code page keeps ASCII as it is.
+        if (units[i] < 0x80) {
+            *out++ = static_cast<char>(units[i]);
+            continue;
+        }
+        const bool pair =
+            QChar::isHighSurrogate(units[i]) && i + 1 < size && QChar::isLowSurrogate(units[i + 1]);
+        out = encoder.appendToBuffer(out, QStringView(units + i, pair ? 2 : 1));
+        if (pair)
+            ++i;
+    }
+    narrow.resize(static_cast<size_t>(out - first));
 }
 
 size_t WideLength(const char16_t* text) {

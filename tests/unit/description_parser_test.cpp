@@ -176,6 +176,8 @@ TEST_F(ModelFilter, AcceptsAModelNamedAnywhereExactly) {
         {"description shorter than every model", "Korvil 2950MFP", 0},
         {"a different model", "Korvil 2950MFP-X", 0},
         {"wide characters before the model", QString::fromUtf8("Ünïcode ✓ Korvil 2950MFP-D"), 1},
+        {"a surrogate pair before the model", QString::fromUtf8("😀Korvil 2950MFP-D 😀"), 1},
+        {"a lone surrogate before the model", QString(QChar(0xD83D)) + "Korvil 2950MFP-N", 1},
         {"empty description", "", 0},
     };
     QStringList descriptions;
