@@ -52,7 +52,7 @@ void FleetDelivery::Work() {
 }
 
 // The whole conversation with one printer: open with the window's connect retries, send in
-// blocks, close.
+// blocks, wait for the printer's confirmation, close.
 void FleetDelivery::Deliver(Slot& slot) {
     {
         std::lock_guard guard(m_lock);
@@ -94,8 +94,13 @@ void FleetDelivery::Deliver(Slot& slot) {
         slot.bytes = sent;
     }
 
-    // Confirmation step goes here: "sent" may be said only once the printer has taken every
-    // byte, and a successful Send only means the kernel buffered them.
+    // A successful Send only means the kernel buffered the bytes: "sent" waits until the
+    // printer confirms it has taken every one.
+    bool confirming = false;
+    if (result == kResultSuccess) {
+        confirming = true;
+        result = transport.Finish(connection);
+    }
 
     {
         std::lock_guard guard(m_lock);
@@ -105,6 +110,10 @@ void FleetDelivery::Deliver(Slot& slot) {
         Settle(slot, Outcome::Sent, {});
     else if (result == kResultCancelled)
         Settle(slot, Outcome::Cancelled, QStringLiteral("cancelled after %1 bytes").arg(sent));
+    else if (confirming)
+        Settle(
+            slot, Outcome::Failed,
+            QStringLiteral("the printer did not confirm the whole file (%1 bytes sent)").arg(sent));
     else
         Settle(slot, Outcome::Failed, QStringLiteral("connection lost after %1 bytes").arg(sent));
     transport.Close(connection);

@@ -169,10 +169,10 @@ TEST_F(CliLab, DiscoverListsAcceptedPrintersAsJson) {
 }
 
 TEST_F(CliLab, RestoreAllReportsEveryOutcomeAndDeliversWholeJobs) {
-    // Larger than the socket buffers hold, so the resetting printer's drop reaches the sender
-    // while data still goes out.
-    const std::string backup = Backup(16 * 1024 * 1024);
-    const QString file = Write(QStringLiteral("big.rvk"), backup);
+    // Small enough to sit whole in the socket buffers: the resetting printer is only caught by
+    // waiting for its confirmation.
+    const std::string backup = Backup(40 * 1024);
+    const QString file = Write(QStringLiteral("restore.rvk"), backup);
     JobWatcher healthy("10.77.7.1");
     JobWatcher resetting("10.77.7.2");
     JobWatcher slow("10.77.7.4");
@@ -185,7 +185,6 @@ TEST_F(CliLab, RestoreAllReportsEveryOutcomeAndDeliversWholeJobs) {
     ASSERT_EQ(outcomes.size(), 4u) << run.out;
     EXPECT_EQ(outcomes.at("10.77.7.1"), "sent " + size + " ");
     EXPECT_EQ(outcomes.at("10.77.7.2").rfind("failed ", 0), 0u) << outcomes.at("10.77.7.2");
-    EXPECT_NE(outcomes.at("10.77.7.2").find("connection lost after"), std::string::npos);
     EXPECT_EQ(outcomes.at("10.77.7.3"), "failed 0 cannot connect to port 9100");
     EXPECT_EQ(outcomes.at("10.77.7.4"), "sent " + size + " ");
     EXPECT_EQ(report.value(QStringLiteral("file")).toString(), file);
@@ -194,7 +193,7 @@ TEST_F(CliLab, RestoreAllReportsEveryOutcomeAndDeliversWholeJobs) {
     EXPECT_EQ(report.value(QStringLiteral("failed")).toInt(), 2);
     EXPECT_TRUE(healthy.NextJob(30s) == backup);
     EXPECT_TRUE(slow.NextJob(30s) == backup);
-    EXPECT_TRUE(resetting.NextJob(30s) == backup.substr(0, 100000));
+    EXPECT_TRUE(resetting.NextJob(30s) == backup.substr(0, 100));
 }
 
 TEST_F(CliLab, RestoreToAddressesSendsOnlyToAcceptedNamedPrinters) {
