@@ -536,9 +536,12 @@ TEST_F(DeliveryLab, PrintersThatAnswerLateOrNever) {
                 return;
             // Clicked once the wait for the answer is under way.
             Poll(dialog, [&, dialog] {
-                std::lock_guard lock(m_tcp.mutex);
-                if (!m_tcp.finishing || Clock::now() - m_tcp.finishStarted < 300ms)
-                    return false;
+                {
+                    // Not held over the click: the worker takes this lock under the delivery lock.
+                    std::lock_guard lock(m_tcp.mutex);
+                    if (!m_tcp.finishing || Clock::now() - m_tcp.finishStarted < 300ms)
+                        return false;
+                }
                 clicked = Clock::now();
                 ClickCancel(dialog);
                 return true;
