@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 namespace {
 
@@ -31,14 +32,23 @@ void CloseSockets() {
     g_sockets.clear();
 }
 
-bool KnownSender(const QString& address) {
-    return std::any_of(g_answers.begin(), g_answers.end(),
-                       [&](const auto& answer) { return answer->address == address; });
+// The senders of the answers kept so far, by IPv4 address: the address text is a function of
+// it, and a flood of replies from a thousand senders must not cost a walk over every answer.
+using SenderSet = std::unordered_set<in_addr_t>;
+
+SenderSet KnownSenders() {
+    SenderSet senders;
+    for (const auto& answer : g_answers) {
+        sockaddr_in peer{};
+        if (MakePeer(answer->address.toLatin1().constData(), 0, &peer))
+            senders.insert(peer.sin_addr.s_addr);
+    }
+    return senders;
 }
 
 // Reads one datagram from `socketData`. Returns kResultOutOfMemory when decoding ran out of
 // memory, else kResultSuccess.
-ResultCode ReadOneDatagram(SocketData& socketData) {
+ResultCode ReadOneDatagram(SocketData& socketData, SenderSet& senders) {
     sockaddr_in sender{};
     // A datagram longer than the buffer is seen by its full length and discarded rather than
     // decoded cut.
@@ -54,10 +64,9 @@ ResultCode ReadOneDatagram(SocketData& socketData) {
     if (SnmpParseResponse(static_cast<size_t>(received), &description) != kResultSuccess)
         return kResultOutOfMemory;
     if (description != nullptr) {
-        const QString address = PeerAddressText(sender);
-        if (!KnownSender(address))
-            g_answers.push_back(
-                std::make_unique<PrinterData>(DeviceTextToWide(description), address));
+        if (senders.insert(sender.sin_addr.s_addr).second)
+            g_answers.push_back(std::make_unique<PrinterData>(DeviceTextToWide(description),
+                                                              PeerAddressText(sender)));
         HeapFree(description);
     }
     socketData.done = 1;
@@ -142,6 +151,7 @@ ResultCode SnmpReceiveAnswers(bool earlyStop) {
     SocketData* owner[kMaxReadSockets];
     // The sockets do not change during the window, so the set is built once.
     const size_t readCount = BuildReadSet(readSet, owner);
+    SenderSet senders = KnownSenders();
     for (;;) {
         if (earlyStop && AllDone())
             return kResultSuccess;
@@ -164,7 +174,7 @@ ResultCode SnmpReceiveAnswers(bool earlyStop) {
         case WaitOutcome::kReady:
             break;
         }
-        if (ReadOneDatagram(*owner[ready]) != kResultSuccess)
+        if (ReadOneDatagram(*owner[ready], senders) != kResultSuccess)
             return kResultOutOfMemory;
     }
 }
