@@ -61,7 +61,7 @@ bool SnmpFlood::Load(std::string* error) {
 
 void SnmpFlood::Start(std::vector<FloodSource> sources, const std::vector<uint8_t>& oversized,
                       const sockaddr_in& peer) {
-    if (!Enabled() || m_running || sources.empty())
+    if (!Enabled() || sources.empty())
         return;
     m_junk.resize(m_settings.junkFiles.size());
     m_junk.push_back(oversized);
@@ -70,24 +70,31 @@ void SnmpFlood::Start(std::vector<FloodSource> sources, const std::vector<uint8_
     m_peer = peer;
     m_start = EventLoop::Clock::now();
     m_sent = 0;
+    // A broadcast during a flood starts it over towards the new requester, on the same timer.
+    if (m_running)
+        return;
     m_running = true;
     SendDue();
 }
 
 const std::vector<uint8_t>& SnmpFlood::Payload(long index) const {
     const auto count = static_cast<long>(m_sources.size());
-    const FloodSource& source = m_sources[static_cast<size_t>(index % count)];
+    const long sourceIndex = index % count;
+    const FloodSource& source = m_sources[static_cast<size_t>(sourceIndex)];
     const long round = index / count;
     if (!source.reply.empty())
         return round % 2 == 0 ? source.reply : source.otherReply;
-    return m_junk[static_cast<size_t>(round) % m_junk.size()];
+    // Each kind of junk comes first from some address, since a receiver keeps only the first
+    // reply of each sender.
+    return m_junk[static_cast<size_t>(round + sourceIndex) % m_junk.size()];
 }
 
 void SnmpFlood::SendDue() {
     const auto elapsed = EventLoop::Clock::now() - m_start;
     const double share = std::chrono::duration<double>(elapsed) / m_settings.length;
-    const long due = share >= 1 ? m_settings.datagrams
-                                : static_cast<long>(static_cast<double>(m_settings.datagrams) * share);
+    const long due = share >= 1
+                         ? m_settings.datagrams
+                         : static_cast<long>(static_cast<double>(m_settings.datagrams) * share);
     std::array<mmsghdr, kBatch> messages{};
     std::array<iovec, kBatch> vectors{};
     struct alignas(cmsghdr) Control {
@@ -113,8 +120,7 @@ void SnmpFlood::SendDue() {
             header->cmsg_type = IP_PKTINFO;
             header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
             in_pktinfo info{};
-            info.ipi_spec_dst =
-                m_sources[static_cast<size_t>(index) % m_sources.size()].address;
+            info.ipi_spec_dst = m_sources[static_cast<size_t>(index) % m_sources.size()].address;
             std::memcpy(CMSG_DATA(header), &info, sizeof(info));
         }
         const int sent = ::sendmmsg(m_socket, messages.data(), static_cast<unsigned>(count), 0);
@@ -135,8 +141,8 @@ void SnmpFlood::SendDue() {
         return;
     }
     m_running = false;
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
-        EventLoop::Clock::now() - m_start);
+    const auto took =
+        std::chrono::duration_cast<std::chrono::milliseconds>(EventLoop::Clock::now() - m_start);
     std::fprintf(stderr, "printer-sim: flood of %ld datagrams from %zu addresses in %lld ms\n",
                  m_sent, m_sources.size(), static_cast<long long>(took.count()));
 }

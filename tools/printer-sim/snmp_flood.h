@@ -35,7 +35,7 @@ class SnmpFlood {
     // Reads the junk files; false with a reason when one cannot be read.
     bool Load(std::string* error);
 
-    // Starts a flood towards `peer` unless one is already under way.
+    // Starts a flood towards `peer`; one under way starts over towards it.
     void Start(std::vector<FloodSource> sources, const std::vector<uint8_t>& oversized,
                const sockaddr_in& peer);
 
