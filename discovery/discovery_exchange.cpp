@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
+#include <unordered_set>
 
 namespace {
 
@@ -25,43 +27,63 @@ uint16_t g_destinationPort = kSnmpPort;
 // on a stock system, which still holds 512 replies rather than the default 256).
 constexpr int kReplyQueueBytes = 1000 * 1024;
 
+// With one socket, a queue read empty means datagrams are arriving one at a time: a short
+// pause before the next wait lets them gather, so a flood costs a wake-up per pause rather than
+// one per datagram (a pause's worth of a flood fits the queue many times over).
+constexpr std::chrono::microseconds kGatherPause{200};
+
 void CloseSockets() {
     for (const auto& socketData : g_sockets)
         CloseSocket(socketData->socket);
     g_sockets.clear();
 }
 
-bool KnownSender(const QString& address) {
-    return std::any_of(g_answers.begin(), g_answers.end(),
-                       [&](const auto& answer) { return answer->address == address; });
+// The senders of the answers kept so far, by IPv4 address: the address text is a function of
+// it, and a flood of replies from a thousand senders must not cost a walk over every answer.
+using SenderSet = std::unordered_set<in_addr_t>;
+
+SenderSet KnownSenders() {
+    SenderSet senders;
+    for (const auto& answer : g_answers) {
+        sockaddr_in peer{};
+        if (MakePeer(answer->address.toLatin1().constData(), 0, &peer))
+            senders.insert(peer.sin_addr.s_addr);
+    }
+    return senders;
 }
 
-// Reads one datagram from `socketData`. Returns kResultOutOfMemory when decoding ran out of
-// memory, else kResultSuccess.
-ResultCode ReadOneDatagram(SocketData& socketData) {
+enum class ReadOutcome { kHandled, kNothingQueued, kOutOfMemory };
+
+// Reads one datagram from `socketData`. `afterWait`: the wait saw it readable, so any receive
+// failure counts; otherwise an empty queue only sends the caller back to the wait.
+ReadOutcome ReadOneDatagram(SocketData& socketData, SenderSet& senders, bool afterWait) {
     sockaddr_in sender{};
     // A datagram longer than the buffer is seen by its full length and discarded rather than
     // decoded cut.
     const ssize_t received =
         ReceiveDatagram(socketData.socket, SnmpReceiveBuffer(), kSnmpReceiveBufferBytes, &sender);
+    if (received < 0 && !afterWait) {
+        const SocketError error = LastSocketError();
+        if (error == SocketError::kWouldBlock || error == SocketError::kInterrupted)
+            return ReadOutcome::kNothingQueued;
+    }
     if (received < 0 || static_cast<size_t>(received) > kSnmpReceiveBufferBytes) {
         socketData.done = 1;
-        return kResultSuccess;
+        return ReadOutcome::kHandled;
     }
     if (received == 0)
-        return kResultSuccess;
+        return ReadOutcome::kHandled;
     char* description = nullptr;
     if (SnmpParseResponse(static_cast<size_t>(received), &description) != kResultSuccess)
-        return kResultOutOfMemory;
+        return ReadOutcome::kOutOfMemory;
     if (description != nullptr) {
-        const QString address = PeerAddressText(sender);
-        if (!KnownSender(address))
-            g_answers.push_back(
-                std::make_unique<PrinterData>(DeviceTextToWide(description), address));
+        if (senders.insert(sender.sin_addr.s_addr).second)
+            g_answers.push_back(std::make_unique<PrinterData>(DeviceTextToWide(description),
+                                                              PeerAddressText(sender)));
         HeapFree(description);
     }
     socketData.done = 1;
-    return kResultSuccess;
+    return ReadOutcome::kHandled;
 }
 
 bool AllDone() {
@@ -142,6 +164,12 @@ ResultCode SnmpReceiveAnswers(bool earlyStop) {
     SocketData* owner[kMaxReadSockets];
     // The sockets do not change during the window, so the set is built once.
     const size_t readCount = BuildReadSet(readSet, owner);
+    SenderSet senders = KnownSenders();
+    // With one socket, after a datagram the next is read straight away, and only an empty queue
+    // leads back to the wait. With several, the wait runs every time, since it picks the first
+    // readable socket in order.
+    bool queued = false;
+    bool drained = false;
     for (;;) {
         if (earlyStop && AllDone())
             return kResultSuccess;
@@ -153,19 +181,26 @@ ResultCode SnmpReceiveAnswers(bool earlyStop) {
         if (elapsed >= kReceiveWindowMs)
             return kResultSuccess;
         size_t ready = 0;
-        switch (WaitReadable(std::span(readSet, readCount),
-                             static_cast<int>(kReceiveWindowMs - elapsed), &ready)) {
-        case WaitOutcome::kTimedOut:
-            return kResultSuccess;
-        case WaitOutcome::kFailed:
-            return kResultNetworkFailure;
-        case WaitOutcome::kAgain:
-            continue;
-        case WaitOutcome::kReady:
-            break;
+        if (!queued) {
+            if (drained)
+                std::this_thread::sleep_for(kGatherPause);
+            switch (WaitReadable(std::span(readSet, readCount),
+                                 static_cast<int>(kReceiveWindowMs - elapsed), &ready)) {
+            case WaitOutcome::kTimedOut:
+                return kResultSuccess;
+            case WaitOutcome::kFailed:
+                return kResultNetworkFailure;
+            case WaitOutcome::kAgain:
+                continue;
+            case WaitOutcome::kReady:
+                break;
+            }
         }
-        if (ReadOneDatagram(*owner[ready]) != kResultSuccess)
+        const ReadOutcome outcome = ReadOneDatagram(*owner[ready], senders, !queued);
+        if (outcome == ReadOutcome::kOutOfMemory)
             return kResultOutOfMemory;
+        queued = readCount == 1 && outcome == ReadOutcome::kHandled;
+        drained = outcome == ReadOutcome::kNothingQueued;
     }
 }
 

@@ -130,6 +130,12 @@ int main(int argc, char** argv) {
         std::cerr << "printer-sim: " << options.printers << ": " << error << "\n";
         return 2;
     }
+    FloodSettings flood;
+    if (!ParseFloodSettings(description.FindGlobal("flood"), description.FindGlobal("flood-time"),
+                            description.FindGlobal("flood-junk"), &flood, &error)) {
+        std::cerr << "printer-sim: " << options.printers << ": " << error << "\n";
+        return 2;
+    }
     if (options.listAddresses) {
         for (const PrinterDescription& printer : description.printers)
             std::cout << printer.address << "\n";
@@ -151,7 +157,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    SnmpAgent snmpAgent(loop, jitter);
+    SnmpAgent snmpAgent(loop, jitter, std::move(flood));
     for (SnmpPrinter& agent : agents)
         snmpAgent.AddPrinter(std::move(agent));
     if (!snmpAgent.Start(&error)) {

@@ -232,8 +232,8 @@ bool ReadSnmpPrinter(const PrinterDescription& line, SnmpPrinter* printer, std::
     return delay == nullptr || ParseDuration(*delay, &printer->delay, error);
 }
 
-SnmpAgent::SnmpAgent(EventLoop& loop, std::chrono::milliseconds jitter)
-    : m_loop(loop), m_jitter(jitter) {}
+SnmpAgent::SnmpAgent(EventLoop& loop, std::chrono::milliseconds jitter, FloodSettings flood)
+    : m_loop(loop), m_jitter(jitter), m_floodSettings(std::move(flood)) {}
 
 SnmpAgent::~SnmpAgent() {
     if (m_socket >= 0) {
@@ -265,6 +265,9 @@ bool SnmpAgent::Start(std::string* error) {
         return false;
     }
     ::setsockopt(m_socket, SOL_SOCKET, SO_SNDBUF, &sendQueue, sizeof(sendQueue));
+    m_flood.emplace(m_loop, m_socket, m_floodSettings);
+    if (!m_flood->Load(error))
+        return false;
     return m_loop.Watch(m_socket, EPOLLIN, [this](uint32_t) { Readable(); });
 }
 
@@ -307,7 +310,33 @@ void SnmpAgent::Readable() {
             if (printer.behaviour.mode != Mode::Deaf)
                 Schedule(printer, *request, peer);
         }
+        if (m_flood->Enabled())
+            StartFlood(*request, peer);
     }
+}
+
+void SnmpAgent::StartFlood(const Request& request, const sockaddr_in& peer) {
+    // A longer request id never equals the one the request carried.
+    Bytes otherId = request.requestId;
+    otherId.push_back(1);
+    std::vector<FloodSource> sources(m_printers.size());
+    std::string padded;
+    for (size_t i = 0; i < m_printers.size(); ++i) {
+        const SnmpPrinter& printer = m_printers[i];
+        inet_pton(AF_INET, printer.address.c_str(), &sources[i].address);
+        if (printer.description.empty() || printer.behaviour.mode != Mode::Answer)
+            continue;
+        sources[i].reply = Response(printer.description, request.community, request.requestId, {});
+        sources[i].otherReply = Response(printer.description, request.community, otherId, {});
+        if (padded.empty())
+            padded = printer.description;
+    }
+    // A printer's own reply, padded past what a receiver may take: sent from an address that
+    // is no printer, it would show up as one if it were read cut.
+    SnmpBehaviour oversize;
+    oversize.mode = Mode::Oversize;
+    m_flood->Start(std::move(sources),
+                   Response(padded, request.community, request.requestId, oversize), peer);
 }
 
 void SnmpAgent::Schedule(const SnmpPrinter& printer, const Request& request,

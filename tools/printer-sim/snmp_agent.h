@@ -2,11 +2,13 @@
 
 #include "event_loop.h"
 #include "printer_config.h"
+#include "snmp_flood.h"
 
 #include <netinet/in.h>
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -60,8 +62,9 @@ class SnmpAgent {
   public:
     static constexpr uint16_t kPort = 161;
 
-    // `jitter` spreads every reply by a random extra delay in [0, jitter].
-    SnmpAgent(EventLoop& loop, std::chrono::milliseconds jitter);
+    // `jitter` spreads every reply by a random extra delay in [0, jitter]; `flood` answers each
+    // broadcast with a flood as well.
+    SnmpAgent(EventLoop& loop, std::chrono::milliseconds jitter, FloodSettings flood = {});
     ~SnmpAgent();
     SnmpAgent(const SnmpAgent&) = delete;
     SnmpAgent& operator=(const SnmpAgent&) = delete;
@@ -77,6 +80,7 @@ class SnmpAgent {
 
   private:
     void Readable();
+    void StartFlood(const Request& request, const sockaddr_in& peer);
     void Schedule(const SnmpPrinter& printer, const Request& request, const sockaddr_in& peer);
     void Reply(const SnmpPrinter& printer, const Request& request, const sockaddr_in& peer);
     void Send(const std::vector<uint8_t>& datagram, const std::string& source,
@@ -84,6 +88,8 @@ class SnmpAgent {
 
     EventLoop& m_loop;
     std::chrono::milliseconds m_jitter;
+    FloodSettings m_floodSettings;
+    std::optional<SnmpFlood> m_flood;
     std::mt19937 m_random{2950};
     int m_socket = -1;
     std::vector<SnmpPrinter> m_printers;
