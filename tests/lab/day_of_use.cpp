@@ -45,6 +45,13 @@ const QString kStalled = QStringLiteral("10.77.10.4");
 const QStringList kPrinters = {kHealthy, kResetting, kRefusing, kStalled};
 constexpr int kSessionCycles = 10;
 
+#ifdef __SANITIZE_ADDRESS__
+// AddressSanitizer holds freed blocks back (its quarantine): the memory figures only grow.
+constexpr bool kJudgeMemory = false;
+#else
+constexpr bool kJudgeMemory = true;
+#endif
+
 FILE* g_out = stdout;
 int g_faults = 0;
 
@@ -232,7 +239,7 @@ int main(int argc, char** argv) {
             Print(cycle, now, clock.elapsed() / 1000.0);
         if (cycle + kSessionCycles > cycles) {
             const Sample end = now;
-            if (end.peakKb - settled.peakKb > 1024)
+            if (kJudgeMemory && end.peakKb - settled.peakKb > 1024)
                 Fault(cycle, QStringLiteral("peak memory grew by %1 KB after cycle %2")
                                  .arg(end.peakKb - settled.peakKb)
                                  .arg(settledAt));
