@@ -22,8 +22,13 @@ void OnInterrupt(int) {
 } // namespace
 
 void CatchInterrupt() {
-    if (::pipe2(g_wakeUp, O_CLOEXEC | O_NONBLOCK) != 0)
+    // One pipe serves every run of the process; a run starts with no Ctrl-C pending.
+    if (g_wakeUp[0] < 0 && ::pipe2(g_wakeUp, O_CLOEXEC | O_NONBLOCK) != 0)
         return; // without the pipe Ctrl-C keeps its usual effect
+    char drained[16];
+    while (::read(g_wakeUp[0], drained, sizeof(drained)) > 0) {
+    }
+    g_interrupted = 0;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);

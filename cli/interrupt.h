@@ -2,8 +2,8 @@
 
 #include <chrono>
 
-// The first Ctrl-C only raises a flag and wakes WaitForInterrupt; a second one ends the process
-// as usual.
+// Arms Ctrl-C for one run, with none pending: the first Ctrl-C only raises a flag and wakes
+// WaitForInterrupt; a second one ends the process as usual.
 void CatchInterrupt();
 
 bool Interrupted();
