@@ -38,19 +38,9 @@ void CloseSockets() {
     g_sockets.clear();
 }
 
-// The senders of the answers kept so far, by IPv4 address: the address text is a function of
-// it, and a flood of replies from a thousand senders must not cost a walk over every answer.
+// The senders answered so far, by IPv4 address: a flood of replies from a thousand senders
+// must not cost a walk over every answer.
 using SenderSet = std::unordered_set<in_addr_t>;
-
-SenderSet KnownSenders() {
-    SenderSet senders;
-    for (const auto& answer : g_answers) {
-        sockaddr_in peer{};
-        if (MakePeer(answer->address.toLatin1().constData(), 0, &peer))
-            senders.insert(peer.sin_addr.s_addr);
-    }
-    return senders;
-}
 
 enum class ReadOutcome { kHandled, kNothingQueued, kOutOfMemory };
 
@@ -136,12 +126,16 @@ uint16_t SetSnmpDestinationPort(uint16_t port) {
 }
 
 ResultCode SnmpSendRequest(const char* address, const uint8_t* request, size_t length,
-                           int* socketOut) {
+                           SocketHandle* socketOut) {
     *socketOut = kInvalidSocket;
     const SocketHandle handle = OpenDatagramSocket();
     if (handle == kInvalidSocket)
         return kResultNetworkFailure;
-    SetNonBlocking(handle);
+    // A blocking socket would hold the window's reads past its end.
+    if (!SetNonBlocking(handle)) {
+        CloseSocket(handle);
+        return kResultNetworkFailure;
+    }
     // A larger queue only helps; the exchange works without it.
     RequestReceiveQueue(handle, kReplyQueueBytes);
     sockaddr_in target{};
@@ -164,7 +158,7 @@ ResultCode SnmpReceiveAnswers(bool earlyStop) {
     SocketData* owner[kMaxReadSockets];
     // The sockets do not change during the window, so the set is built once.
     const size_t readCount = BuildReadSet(readSet, owner);
-    SenderSet senders = KnownSenders();
+    SenderSet senders;
     // With one socket, after a datagram the next is read straight away, and only an empty queue
     // leads back to the wait. With several, the wait runs every time, since it picks the first
     // readable socket in order.
@@ -210,7 +204,7 @@ ResultCode SnmpDiscover(int versionKind, const char* const* addresses, int addre
     *count = 0;
     uint8_t request[kSnmpRequestBufferBytes];
     const size_t length = SnmpBuildRequest(community, request);
-    int handle = -1;
+    SocketHandle handle = kInvalidSocket;
     if ((mode & kDiscoverBroadcast) != 0 &&
         SnmpSendRequest(nullptr, request, length, &handle) == kResultSuccess)
         g_sockets.push_back(std::make_unique<SocketData>(handle));

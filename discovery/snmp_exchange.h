@@ -3,6 +3,7 @@
 #include "discovery/discovery.h"
 #include "discovery/exchange_state.h"
 #include "discovery/model_list.h"
+#include "platform/sockets.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 constexpr uint16_t kSnmpPort = 161;
 constexpr uint32_t kReceiveWindowMs = 1000;
 constexpr size_t kMaxReadSockets = 64;
+static_assert(kMaxReadSockets <= kMaxWaitSockets, "the wait must watch the whole read set");
 
 // Does all of FindNetworkPrinters except the narrow texts of the entries.
 ResultCode SnmpDiscover(int versionKind, const char* const* addresses, int addressCount,
@@ -19,10 +21,12 @@ ResultCode SnmpDiscover(int versionKind, const char* const* addresses, int addre
 // Opens a UDP socket and sends `request` to `address` (dotted text; nullptr: the limited
 // broadcast) on the SNMP port. Returns kResultSuccess with the open socket, or
 // kResultNetworkFailure with kInvalidSocket.
-ResultCode SnmpSendRequest(const char* address, const uint8_t* request, size_t length, int* socket);
+ResultCode SnmpSendRequest(const char* address, const uint8_t* request, size_t length,
+                           SocketHandle* socket);
 
 // Collects replies on the exchange's sockets for at most one receive window into the answer
-// array. With `earlyStop` the window ends as soon as every socket is done.
+// array, which is empty when the window opens (one answer per sender). With `earlyStop` the window
+// ends as soon as every socket is done.
 ResultCode SnmpReceiveAnswers(bool earlyStop);
 
 // The exchange's process-wide state: sockets in the order they were opened, answers in the

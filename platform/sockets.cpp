@@ -12,12 +12,6 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-
-constexpr size_t kMaxWaitSockets = 64;
-
-} // namespace
-
 SocketError LastSocketError() {
     switch (errno) {
     case EISCONN:

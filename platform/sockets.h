@@ -93,5 +93,7 @@ enum class WaitOutcome {
     kFailed,
 };
 
-// Waits at most `timeoutMs` until one of `sockets` (at most 64) can be read.
+// Waits at most `timeoutMs` until one of `sockets` can be read; only the first kMaxWaitSockets
+// of them are watched.
+constexpr size_t kMaxWaitSockets = 64;
 WaitOutcome WaitReadable(std::span<const SocketHandle> sockets, int timeoutMs, size_t* ready);

@@ -1,4 +1,5 @@
 #include "snmp_agent.h"
+#include "snmp_flood.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,18 @@ TEST(SnmpAgentKeys, RejectsWhatItCannotPlay) {
         SnmpBehaviour behaviour;
         std::string error;
         EXPECT_FALSE(ParseSnmpBehaviour(text, &behaviour, &error));
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(SnmpAgentKeys, RefusesAFloodItCannotPace) {
+    const std::string zeroLength = "0ms";
+    const std::string tooMany = "99999999999999999999";
+    const std::string some = "1000";
+    for (const auto& [datagrams, length] : {std::pair{&some, &zeroLength}, {&tooMany, nullptr}}) {
+        FloodSettings settings;
+        std::string error;
+        EXPECT_FALSE(ParseFloodSettings(datagrams, length, nullptr, &settings, &error));
         EXPECT_FALSE(error.empty());
     }
 }

@@ -26,14 +26,21 @@ bool ParseFloodSettings(const std::string* datagrams, const std::string* length,
     *settings = FloodSettings{};
     if (datagrams != nullptr) {
         char* end = nullptr;
+        errno = 0;
         settings->datagrams = std::strtol(datagrams->c_str(), &end, 10);
-        if (datagrams->empty() || *end != '\0' || settings->datagrams < 0) {
+        if (datagrams->empty() || *end != '\0' || errno == ERANGE || settings->datagrams < 0) {
             *error = "bad flood value '" + *datagrams + "' (datagrams per broadcast request)";
             return false;
         }
     }
     if (length != nullptr && !ParseDuration(*length, &settings->length, error))
         return false;
+    // The flood is spread over its length, which must therefore have one.
+    if (settings->length <= decltype(settings->length)::zero()) {
+        *error = "bad flood-time '" + (length != nullptr ? *length : std::string()) +
+                 "' (must be longer than zero)";
+        return false;
+    }
     if (junk != nullptr) {
         std::istringstream files(*junk);
         std::string file;
