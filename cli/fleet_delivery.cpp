@@ -31,11 +31,11 @@ FleetDelivery::FleetDelivery(std::span<const uint8_t> data, std::vector<PrinterS
 }
 
 FleetDelivery::~FleetDelivery() {
-    // Workers still making a connection after a Cancel are left to the end of the process.
-    for (std::thread& worker : m_workers) {
-        if (worker.joinable())
-            worker.detach();
-    }
+    // Workers use the fleet until they end, so none may outlive it. A caller that cannot wait
+    // for them (JoinWorkers false) keeps the fleet alive instead of destroying it.
+    Cancel();
+    for (std::thread& worker : m_workers)
+        worker.join();
 }
 
 void FleetDelivery::Start(int parallel) {

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -105,26 +106,31 @@ void CancelWaiting(std::vector<PrinterState>* printers, const QString& why) {
 // Serves the printers until all have an outcome, or until shortly after Ctrl-C. Returns false
 // when a worker is still making a connection and could not be waited for.
 bool Deliver(const std::vector<uint8_t>& data, int parallel, std::vector<PrinterState>* printers) {
-    FleetDelivery fleet(data, *printers);
+    auto fleet = std::make_unique<FleetDelivery>(data, *printers);
     ProgressOutput progress(stderr, ::isatty(STDERR_FILENO) == 1, data.size());
     const Clock::time_point start = Clock::now();
     std::optional<Clock::time_point> windDown;
-    fleet.Start(parallel);
-    while (!fleet.Settled()) {
+    fleet->Start(parallel);
+    while (!fleet->Settled()) {
         if (!windDown && WaitForInterrupt(kProgressPeriod)) {
-            fleet.Cancel();
+            fleet->Cancel();
             windDown = Clock::now() + kCancelGrace;
         } else if (windDown) {
             if (Clock::now() >= *windDown)
                 break;
             std::this_thread::sleep_for(20ms);
         }
-        progress.Update(fleet.Snapshot(),
+        progress.Update(fleet->Snapshot(),
                         std::chrono::duration<double>(Clock::now() - start).count());
     }
-    *printers = fleet.Conclude();
+    *printers = fleet->Conclude();
     progress.Finish(*printers);
-    return fleet.JoinWorkers(windDown.value_or(Clock::time_point::max()));
+    if (fleet->JoinWorkers(windDown.value_or(Clock::time_point::max())))
+        return true;
+    // A worker asleep between connection retries still uses the fleet when it wakes, so the
+    // fleet is never freed: the process ends with it (RunRestore's _Exit).
+    static_cast<void>(fleet.release());
+    return false;
 }
 
 int Conclude(const CliArguments& arguments, const QString& file, uint64_t size,
