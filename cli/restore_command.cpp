@@ -116,9 +116,12 @@ bool Deliver(const std::vector<uint8_t>& data, int parallel, std::vector<Printer
             fleet->Cancel();
             windDown = Clock::now() + kCancelGrace;
         } else if (windDown) {
-            if (Clock::now() >= *windDown)
+            const Clock::time_point now = Clock::now();
+            if (now >= *windDown)
                 break;
-            std::this_thread::sleep_for(20ms);
+            // The redraws keep their pace while the deliveries wind down.
+            std::this_thread::sleep_for(
+                std::min<Clock::duration>(kProgressPeriod, *windDown - now));
         }
         progress.Update(fleet->Snapshot(),
                         std::chrono::duration<double>(Clock::now() - start).count());
