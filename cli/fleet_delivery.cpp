@@ -9,7 +9,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-QString OpenFailure(int result) {
+QString OpenFailure(ResultCode result) {
     switch (result) {
     case kResultBadArgument:
         return QStringLiteral("no usable transport");
@@ -67,7 +67,7 @@ void FleetDelivery::Deliver(Slot& slot) {
     request.wideIpAddress = address.c_str();
     request.wideName = name.c_str();
     ConnectionData* connection = nullptr;
-    const int opened = OpenTransport(kTcpTransportIndex, &request, &connection);
+    const ResultCode opened = OpenTransport(kTcpTransportIndex, &request, &connection);
     if (opened != kResultSuccess) {
         if (m_cancelled)
             Settle(slot, Outcome::Cancelled, QStringLiteral("cancelled before connecting"));
@@ -83,7 +83,7 @@ void FleetDelivery::Deliver(Slot& slot) {
         if (m_cancelled)
             transport.Cancel(connection);
     }
-    int result = kResultSuccess;
+    ResultCode result = kResultSuccess;
     uint64_t sent = 0;
     while (sent < m_data.size() && result == kResultSuccess) {
         const auto block =

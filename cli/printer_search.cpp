@@ -2,6 +2,7 @@
 
 #include "discovery/discovery.h"
 #include "discovery/range_scan.h"
+#include "platform/text_convert.h"
 #include "printers/printer_table.h"
 #include "text/notices.h"
 
@@ -12,10 +13,6 @@ namespace {
 
 // The exchange reads at most 64 sockets; the broadcast takes one of them.
 constexpr size_t kAddressesPerSearch = 63;
-
-QString Field(const char16_t* text) {
-    return text == nullptr ? QString() : QString::fromUtf16(text);
-}
 
 // Appends the results as printer-table entries; false after the out-of-memory notice.
 bool AddEntries(DiscoveredPrinter* list, int count, PrinterEntry** chain) {
@@ -68,7 +65,7 @@ int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEnt
     std::set<QString> seen;
     for (const PrinterEntry* entry = chain; entry != nullptr; entry = entry->next) {
         // The first answer from an address wins, as in the exchange itself.
-        if (seen.insert(Field(entry->ipAddress)).second)
+        if (seen.insert(WideText(entry->ipAddress).toString()).second)
             rows.push_back(entry);
     }
     const SortParams byAddress{1, IsTextColumn(1), 1};
@@ -77,9 +74,10 @@ int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEnt
     });
     for (const PrinterEntry* entry : rows) {
         // The table locks exactly the rows of printers without a name, and shows "-" for them.
-        const QString version = Field(entry->versionText);
-        found->push_back({Field(entry->ipAddress), entry->locked ? QString() : Field(entry->name),
-                          version == u"-" ? QString() : version});
+        const QStringView version = WideText(entry->versionText);
+        found->push_back({WideText(entry->ipAddress).toString(),
+                          entry->locked ? QString() : WideText(entry->name).toString(),
+                          version == u"-" ? QString() : version.toString()});
     }
     FreePrinterEntries(chain);
     if (result != kResultSuccess)
