@@ -7,7 +7,6 @@
 #include "cli/json_output.h"
 #include "cli/printer_search.h"
 #include "cli/progress_output.h"
-#include "platform/exclusive_file.h"
 #include "text/notices.h"
 
 #include <unistd.h>
@@ -27,15 +26,6 @@ constexpr auto kProgressPeriod = 100ms;
 // After Ctrl-C the deliveries get this long to wind down, so the exit comes within a second
 // even while a connection attempt sleeps between its retries.
 constexpr auto kCancelGrace = 700ms;
-
-bool ReadWholeFile(const QString& path, std::vector<uint8_t>* data) {
-    ExclusiveFile file;
-    if (!file.Open(path))
-        return false;
-    data->assign(file.Length(), 0);
-    file.ReadWhole(data->data(), static_cast<uint32_t>(data->size()));
-    return true;
-}
 
 PrinterState Target(const FoundPrinter& printer) {
     PrinterState state;
@@ -153,10 +143,11 @@ int Conclude(const CliArguments& arguments, const QString& file, uint64_t size,
 
 int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEntry* models) {
     const QString file = QString::fromLocal8Bit(arguments.file);
-    const BackupCheck check = CheckBackup(file);
+    // The bytes sent are the bytes checked: the file is read once.
     std::vector<uint8_t> data;
-    if (!check.accepted || !ReadWholeFile(file, &data)) {
-        PrintError(check.accepted ? file + QStringLiteral(": cannot be read") : check.message);
+    const BackupCheck check = ReadBackup(file, &data);
+    if (!check.accepted) {
+        PrintError(check.message);
         return kExitUsage;
     }
     CatchInterrupt();
