@@ -23,12 +23,14 @@ bool AddEntries(DiscoveredPrinter* list, int count, PrinterEntry** chain) {
 }
 
 int SearchByExchange(const SearchScope& scope, int versionKind, const ModelListEntry* models,
-                     PrinterEntry** chain) {
+                     PrinterEntry** chain, bool (*cancelled)()) {
     std::vector<const char*> addresses;
     for (const std::string& address : scope.addresses)
         addresses.push_back(address.c_str());
     bool broadcast = scope.broadcast;
     for (size_t first = 0; broadcast || first < addresses.size(); first += kAddressesPerSearch) {
+        if (cancelled != nullptr && cancelled())
+            return kResultCancelled;
         const size_t batch = std::min(kAddressesPerSearch, addresses.size() - first);
         const int mode =
             (broadcast ? kDiscoverBroadcast : 0) | (batch > 0 ? kDiscoverAddresses : 0);
@@ -49,18 +51,21 @@ int SearchByExchange(const SearchScope& scope, int versionKind, const ModelListE
 } // namespace
 
 int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEntry* models,
-                   std::vector<FoundPrinter>* found) {
+                   std::vector<FoundPrinter>* found, bool (*cancelled)()) {
     found->clear();
     PrinterEntry* chain = nullptr;
-    int result = SearchByExchange(scope, versionKind, models, &chain);
+    int result = SearchByExchange(scope, versionKind, models, &chain, cancelled);
     if (result == kResultSuccess && !scope.ranges.empty()) {
         DiscoveredPrinter* list = nullptr;
         int count = 0;
         result = ScanAddressRanges(versionKind, scope.ranges, models, scope.community.c_str(),
-                                   &list, &count);
+                                   &list, &count, cancelled);
         if (!AddEntries(list, count, &chain))
             result = kResultOutOfMemory;
     }
+    // A Ctrl-C during the last window of the exchange counts as well.
+    if (result == kResultSuccess && cancelled != nullptr && cancelled())
+        result = kResultCancelled;
     std::vector<const PrinterEntry*> rows;
     std::set<QString> seen;
     for (const PrinterEntry* entry = chain; entry != nullptr; entry = entry->next) {

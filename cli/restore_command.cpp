@@ -44,7 +44,7 @@ int FindTargets(const CliArguments& arguments, int versionKind, const ModelListE
         scope.addresses = arguments.targets;
     }
     std::vector<FoundPrinter> found;
-    const int result = SearchPrinters(scope, versionKind, models, &found);
+    const int result = SearchPrinters(scope, versionKind, models, &found, Interrupted);
     if (result != kResultSuccess)
         return result;
     if (arguments.all) {
@@ -68,6 +68,20 @@ int FindTargets(const CliArguments& arguments, int versionKind, const ModelListE
         printers->push_back(state);
     }
     return kResultSuccess;
+}
+
+// After Ctrl-C during the search: each printer named by address counts as cancelled; --all
+// knows none yet.
+std::vector<PrinterState> CancelledInSearch(const CliArguments& arguments) {
+    std::vector<PrinterState> printers;
+    for (const std::string& address : arguments.targets) {
+        PrinterState state;
+        state.address = QString::fromStdString(address);
+        state.outcome = Outcome::Cancelled;
+        state.error = QStringLiteral("cancelled during the search");
+        printers.push_back(state);
+    }
+    return printers;
 }
 
 bool Confirmed(const QString& file, size_t count) {
@@ -153,6 +167,11 @@ int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEn
     CatchInterrupt();
     std::vector<PrinterState> printers;
     const int found = FindTargets(arguments, versionKind, models, &printers);
+    if (found == kResultCancelled) {
+        PrintError(QStringLiteral("interrupted during the search"));
+        return Conclude(arguments, file, data.size(), CancelledInSearch(arguments),
+                        kExitInterrupted);
+    }
     if (found != kResultSuccess) {
         PrintError(SearchFailureText(found));
         return kExitIncomplete;
