@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -47,15 +48,37 @@ bool PrinterAddress(const std::string& text, std::string* error) {
 }
 
 bool Range(const std::string& text, AddressRange* range, std::string* error) {
-    if (!ParseAddressRange(text, range)) {
-        *error = "'" + text + "' is not a range in CIDR form (a.b.c.d/n)";
-        return false;
-    }
-    if (range->prefixLength < kWidestRangePrefix) {
+    switch (ParseAddressRange(text, range)) {
+    case RangeText::Valid:
+        return true;
+    case RangeText::TooWide:
         *error = "--range " + text + " is wider than /16; split it into /16 ranges or narrower";
         return false;
+    case RangeText::NotCidr:
+        break;
     }
-    return true;
+    *error = "'" + text + "' is not a range in CIDR form (a.b.c.d/n)";
+    return false;
+}
+
+// Each address is asked once, so a range inside another adds nothing.
+bool ScanSize(const std::vector<AddressRange>& ranges, std::string* error) {
+    uint64_t hosts = 0;
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        bool covered = false;
+        for (size_t j = 0; j < ranges.size() && !covered; ++j) {
+            // Of two equal ranges the first counts.
+            covered = j != i && RangeContains(ranges[j], ranges[i]) &&
+                      (ranges[j].prefixLength < ranges[i].prefixLength || j < i);
+        }
+        if (!covered)
+            hosts += HostCount(ranges[i]);
+    }
+    if (hosts <= kMostScanHosts)
+        return true;
+    *error = "the ranges hold " + std::to_string(hosts) +
+             " host addresses, more than 1048576 (sixteen /16 ranges); scan them in parts";
+    return false;
 }
 
 bool Parallel(const std::string& text, int* parallel, std::string* error) {
@@ -209,7 +232,8 @@ bool ParseArguments(const std::vector<std::string>& words, CliArguments* argumen
         if (!ApplyOption(option, value.value_or(""), arguments, error))
             return false;
     }
-    return CheckPositionals(positionals, arguments, error);
+    return ScanSize(arguments->scope.ranges, error) &&
+           CheckPositionals(positionals, arguments, error);
 }
 
 std::string UsageText() {

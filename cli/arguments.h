@@ -9,8 +9,8 @@ enum class CliCommand { Help, Version, Discover, Check, Restore };
 
 constexpr int kDefaultParallel = 8;
 constexpr int kMaxParallel = 64;
-// A /16 holds 65,534 hosts, about 13 s of requests at the scan's pace.
-constexpr int kWidestRangePrefix = 16;
+// Sixteen /16 ranges: about 3.5 minutes of requests at the scan's pace.
+constexpr uint32_t kMostScanHosts = 65536 * 16;
 
 // Where discovery looks: the broadcast, single addresses and ranges.
 struct SearchScope {

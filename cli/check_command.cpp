@@ -2,10 +2,13 @@
 
 #include "cli/console.h"
 #include "delivery/backup_file.h"
+#include "platform/exclusive_file.h"
 #include "text/string_ids.h"
 #include "text/string_table.h"
 
 #include <QFileInfo>
+
+#include <new>
 
 namespace {
 
@@ -28,18 +31,16 @@ QString ContentProblem(BackupContent content) {
     return {};
 }
 
-} // namespace
+// The open fails alike for a missing file and for one another program holds.
+BackupCheck OpenFailure(const QString& path) {
+    const bool present = QFileInfo(path).exists();
+    return {false, path + QStringLiteral(": ") +
+                       (present ? ContentProblem(BackupContent::CannotOpen)
+                                : QStringLiteral("does not exist"))};
+}
 
-BackupCheck CheckBackup(const QString& path) {
+BackupCheck Verdict(const QString& path, BackupContent content, const char* productCode) {
     const QString prefix = path + QStringLiteral(": ");
-    if (!BackupFileExists(path)) {
-        // The open fails alike for a missing file and for one another program holds.
-        const bool present = QFileInfo(path).exists();
-        return {false, prefix + (present ? ContentProblem(BackupContent::CannotOpen)
-                                         : QStringLiteral("does not exist"))};
-    }
-    char productCode[kProductCodeFieldBytes] = {};
-    const BackupContent content = InspectBackupFile(path, productCode);
     if (content != BackupContent::Valid)
         return {false, prefix + ContentProblem(content)};
     if (!CheckProductCode(productCode))
@@ -47,6 +48,41 @@ BackupCheck CheckBackup(const QString& path) {
                 prefix + QStringLiteral("wrong product (code \"%1\", expected \"%2\")")
                              .arg(QString::fromLatin1(productCode), ResString(IDS_PRODUCT_CODE))};
     return {true, prefix + QStringLiteral("backup file for this product")};
+}
+
+BackupCheck ReadVerdict(const QString& path, ExclusiveFile& file, std::vector<uint8_t>* data) {
+    const uint64_t length = file.Length();
+    if (length == 0 || length >= kMaxBackupFileLength)
+        return Verdict(path, BackupContent::EmptyOrTooLarge, "");
+    try {
+        data->resize(length);
+    } catch (const std::bad_alloc&) {
+        return Verdict(path, BackupContent::OutOfMemory, "");
+    }
+    if (!file.ReadWhole(data->data(), static_cast<uint32_t>(length)))
+        return {false, path + QStringLiteral(": cannot be read whole (read error)")};
+    char productCode[kProductCodeFieldBytes] = {};
+    return Verdict(path, CheckBackupContent(data->data(), data->size(), productCode), productCode);
+}
+
+} // namespace
+
+BackupCheck CheckBackup(const QString& path) {
+    if (!BackupFileExists(path))
+        return OpenFailure(path);
+    char productCode[kProductCodeFieldBytes] = {};
+    return Verdict(path, InspectBackupFile(path, productCode), productCode);
+}
+
+BackupCheck ReadBackup(const QString& path, std::vector<uint8_t>* data) {
+    data->clear();
+    ExclusiveFile file;
+    if (!file.Open(path))
+        return OpenFailure(path);
+    const BackupCheck check = ReadVerdict(path, file, data);
+    if (!check.accepted)
+        data->clear();
+    return check;
 }
 
 int RunCheck(const QString& path) {

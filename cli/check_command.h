@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <vector>
 
 // The backup file as the Download command checks it, with the rule that failed.
 struct BackupCheck {
@@ -12,6 +13,10 @@ struct BackupCheck {
 
 // Runs the Download command's three checks in their order.
 BackupCheck CheckBackup(const QString& path);
+
+// Reads the file once, holding it as CheckBackup's open does, and runs the same checks on
+// exactly the bytes read, which stay in `data` when accepted (it is emptied otherwise).
+BackupCheck ReadBackup(const QString& path, std::vector<uint8_t>* data);
 
 // `tolvane-cli check FILE`: 0 for a backup file of this product, else 2.
 int RunCheck(const QString& path);

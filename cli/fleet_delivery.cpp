@@ -9,7 +9,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-QString OpenFailure(int result) {
+QString OpenFailure(ResultCode result) {
     switch (result) {
     case kResultBadArgument:
         return QStringLiteral("no usable transport");
@@ -31,11 +31,11 @@ FleetDelivery::FleetDelivery(std::span<const uint8_t> data, std::vector<PrinterS
 }
 
 FleetDelivery::~FleetDelivery() {
-    // Workers still making a connection after a Cancel are left to the end of the process.
-    for (std::thread& worker : m_workers) {
-        if (worker.joinable())
-            worker.detach();
-    }
+    // Workers use the fleet until they end, so none may outlive it. A caller that cannot wait
+    // for them (JoinWorkers false) keeps the fleet alive instead of destroying it.
+    Cancel();
+    for (std::thread& worker : m_workers)
+        worker.join();
 }
 
 void FleetDelivery::Start(int parallel) {
@@ -67,7 +67,7 @@ void FleetDelivery::Deliver(Slot& slot) {
     request.wideIpAddress = address.c_str();
     request.wideName = name.c_str();
     ConnectionData* connection = nullptr;
-    const int opened = OpenTransport(kTcpTransportIndex, &request, &connection);
+    const ResultCode opened = OpenTransport(kTcpTransportIndex, &request, &connection);
     if (opened != kResultSuccess) {
         if (m_cancelled)
             Settle(slot, Outcome::Cancelled, QStringLiteral("cancelled before connecting"));
@@ -83,7 +83,7 @@ void FleetDelivery::Deliver(Slot& slot) {
         if (m_cancelled)
             transport.Cancel(connection);
     }
-    int result = kResultSuccess;
+    ResultCode result = kResultSuccess;
     uint64_t sent = 0;
     while (sent < m_data.size() && result == kResultSuccess) {
         const auto block =

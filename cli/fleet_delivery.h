@@ -34,6 +34,7 @@ struct PrinterState {
 class FleetDelivery {
   public:
     FleetDelivery(std::span<const uint8_t> data, std::vector<PrinterState> printers);
+    // Cancels and waits for the workers still running.
     ~FleetDelivery();
     FleetDelivery(const FleetDelivery&) = delete;
     FleetDelivery& operator=(const FleetDelivery&) = delete;
@@ -48,6 +49,7 @@ class FleetDelivery {
     // connections are still being made) and returns the final states.
     std::vector<PrinterState> Conclude();
     // Waits for every worker up to `deadline`; false when some still run (only after a Cancel).
+    // Those still use the fleet, which then has to be kept until the process ends.
     bool JoinWorkers(std::chrono::steady_clock::time_point deadline);
 
   private:

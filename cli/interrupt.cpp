@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <thread>
 
@@ -13,10 +14,13 @@ volatile std::sig_atomic_t g_interrupted = 0;
 int g_wakeUp[2] = {-1, -1};
 
 void OnInterrupt(int) {
+    // The interrupted code may be about to read errno.
+    const int savedErrno = errno;
     g_interrupted = 1;
     // Only async-signal-safe work here: the byte wakes the waiting main thread.
     const char byte = 1;
     [[maybe_unused]] const ssize_t ignored = ::write(g_wakeUp[1], &byte, 1);
+    errno = savedErrno;
 }
 
 } // namespace
@@ -25,10 +29,12 @@ void CatchInterrupt() {
     // One pipe serves every run of the process; a run starts with no Ctrl-C pending.
     if (g_wakeUp[0] < 0 && ::pipe2(g_wakeUp, O_CLOEXEC | O_NONBLOCK) != 0)
         return; // without the pipe Ctrl-C keeps its usual effect
+    // The flag first: a Ctrl-C between the two then leaves the flag set, never a byte without the
+    // flag, which would keep WaitForInterrupt from waiting at all.
+    g_interrupted = 0;
     char drained[16];
     while (::read(g_wakeUp[0], drained, sizeof(drained)) > 0) {
     }
-    g_interrupted = 0;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);

@@ -7,13 +7,13 @@
 #include "cli/json_output.h"
 #include "cli/printer_search.h"
 #include "cli/progress_output.h"
-#include "platform/exclusive_file.h"
 #include "text/notices.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -26,15 +26,6 @@ constexpr auto kProgressPeriod = 100ms;
 // After Ctrl-C the deliveries get this long to wind down, so the exit comes within a second
 // even while a connection attempt sleeps between its retries.
 constexpr auto kCancelGrace = 700ms;
-
-bool ReadWholeFile(const QString& path, std::vector<uint8_t>* data) {
-    ExclusiveFile file;
-    if (!file.Open(path))
-        return false;
-    data->assign(file.Length(), 0);
-    file.ReadWhole(data->data(), static_cast<uint32_t>(data->size()));
-    return true;
-}
 
 PrinterState Target(const FoundPrinter& printer) {
     PrinterState state;
@@ -53,7 +44,7 @@ int FindTargets(const CliArguments& arguments, int versionKind, const ModelListE
         scope.addresses = arguments.targets;
     }
     std::vector<FoundPrinter> found;
-    const int result = SearchPrinters(scope, versionKind, models, &found);
+    const int result = SearchPrinters(scope, versionKind, models, &found, Interrupted);
     if (result != kResultSuccess)
         return result;
     if (arguments.all) {
@@ -77,6 +68,20 @@ int FindTargets(const CliArguments& arguments, int versionKind, const ModelListE
         printers->push_back(state);
     }
     return kResultSuccess;
+}
+
+// After Ctrl-C during the search: each printer named by address counts as cancelled; --all
+// knows none yet.
+std::vector<PrinterState> CancelledInSearch(const CliArguments& arguments) {
+    std::vector<PrinterState> printers;
+    for (const std::string& address : arguments.targets) {
+        PrinterState state;
+        state.address = QString::fromStdString(address);
+        state.outcome = Outcome::Cancelled;
+        state.error = QStringLiteral("cancelled during the search");
+        printers.push_back(state);
+    }
+    return printers;
 }
 
 bool Confirmed(const QString& file, size_t count) {
@@ -105,26 +110,34 @@ void CancelWaiting(std::vector<PrinterState>* printers, const QString& why) {
 // Serves the printers until all have an outcome, or until shortly after Ctrl-C. Returns false
 // when a worker is still making a connection and could not be waited for.
 bool Deliver(const std::vector<uint8_t>& data, int parallel, std::vector<PrinterState>* printers) {
-    FleetDelivery fleet(data, *printers);
+    auto fleet = std::make_unique<FleetDelivery>(data, *printers);
     ProgressOutput progress(stderr, ::isatty(STDERR_FILENO) == 1, data.size());
     const Clock::time_point start = Clock::now();
     std::optional<Clock::time_point> windDown;
-    fleet.Start(parallel);
-    while (!fleet.Settled()) {
+    fleet->Start(parallel);
+    while (!fleet->Settled()) {
         if (!windDown && WaitForInterrupt(kProgressPeriod)) {
-            fleet.Cancel();
+            fleet->Cancel();
             windDown = Clock::now() + kCancelGrace;
         } else if (windDown) {
-            if (Clock::now() >= *windDown)
+            const Clock::time_point now = Clock::now();
+            if (now >= *windDown)
                 break;
-            std::this_thread::sleep_for(20ms);
+            // The redraws keep their pace while the deliveries wind down.
+            std::this_thread::sleep_for(
+                std::min<Clock::duration>(kProgressPeriod, *windDown - now));
         }
-        progress.Update(fleet.Snapshot(),
+        progress.Update(fleet->Snapshot(),
                         std::chrono::duration<double>(Clock::now() - start).count());
     }
-    *printers = fleet.Conclude();
+    *printers = fleet->Conclude();
     progress.Finish(*printers);
-    return fleet.JoinWorkers(windDown.value_or(Clock::time_point::max()));
+    if (fleet->JoinWorkers(windDown.value_or(Clock::time_point::max())))
+        return true;
+    // A worker asleep between connection retries still uses the fleet when it wakes, so the
+    // fleet is never freed: the process ends with it (RunRestore's _Exit).
+    static_cast<void>(fleet.release());
+    return false;
 }
 
 int Conclude(const CliArguments& arguments, const QString& file, uint64_t size,
@@ -144,15 +157,21 @@ int Conclude(const CliArguments& arguments, const QString& file, uint64_t size,
 
 int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEntry* models) {
     const QString file = QString::fromLocal8Bit(arguments.file);
-    const BackupCheck check = CheckBackup(file);
+    // The bytes sent are the bytes checked: the file is read once.
     std::vector<uint8_t> data;
-    if (!check.accepted || !ReadWholeFile(file, &data)) {
-        PrintError(check.accepted ? file + QStringLiteral(": cannot be read") : check.message);
+    const BackupCheck check = ReadBackup(file, &data);
+    if (!check.accepted) {
+        PrintError(check.message);
         return kExitUsage;
     }
     CatchInterrupt();
     std::vector<PrinterState> printers;
     const int found = FindTargets(arguments, versionKind, models, &printers);
+    if (found == kResultCancelled) {
+        PrintError(QStringLiteral("interrupted during the search"));
+        return Conclude(arguments, file, data.size(), CancelledInSearch(arguments),
+                        kExitInterrupted);
+    }
     if (found != kResultSuccess) {
         PrintError(SearchFailureText(found));
         return kExitIncomplete;

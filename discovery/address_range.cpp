@@ -15,36 +15,56 @@ bool ParseIpv4Address(std::string_view text, uint32_t* address) {
     return true;
 }
 
-bool ParseAddressRange(std::string_view text, AddressRange* range) {
+namespace {
+
+uint32_t Mask(int prefixLength) {
+    return prefixLength == 0 ? 0 : ~uint32_t{0} << (32 - prefixLength);
+}
+
+bool Listable(const AddressRange& range) {
+    return range.prefixLength >= kWidestRangePrefix && range.prefixLength <= 32;
+}
+
+} // namespace
+
+RangeText ParseAddressRange(std::string_view text, AddressRange* range) {
     const size_t slash = text.find('/');
     if (slash == std::string_view::npos)
-        return false;
+        return RangeText::NotCidr;
     uint32_t address = 0;
     if (!ParseIpv4Address(text.substr(0, slash), &address))
-        return false;
+        return RangeText::NotCidr;
     const std::string_view prefix = text.substr(slash + 1);
     int length = -1;
     const auto [end, error] = std::from_chars(prefix.data(), prefix.data() + prefix.size(), length);
     if (prefix.empty() || prefix.size() > 2 || error != std::errc() ||
         end != prefix.data() + prefix.size() || length < 0 || length > 32)
-        return false;
-    const uint32_t mask = length == 0 ? 0 : ~uint32_t{0} << (32 - length);
-    range->network = address & mask;
+        return RangeText::NotCidr;
+    if (length < kWidestRangePrefix)
+        return RangeText::TooWide;
+    range->network = address & Mask(length);
     range->prefixLength = length;
-    return true;
+    return RangeText::Valid;
+}
+
+uint32_t HostCount(const AddressRange& range) {
+    if (!Listable(range))
+        return 0;
+    const uint32_t size = uint32_t{1} << (32 - range.prefixLength);
+    return size > 2 ? size - 2 : size;
 }
 
 std::vector<uint32_t> HostAddresses(const AddressRange& range) {
-    const uint64_t size = uint64_t{1} << (32 - range.prefixLength);
-    uint64_t first = range.network;
-    uint64_t last = first + size - 1;
-    if (size > 2) {
-        ++first;
-        --last;
-    }
+    const uint32_t count = HostCount(range);
+    const uint32_t first = range.network + (range.prefixLength < 31 ? 1 : 0);
     std::vector<uint32_t> hosts;
-    hosts.reserve(static_cast<size_t>(last - first + 1));
-    for (uint64_t host = first; host <= last; ++host)
-        hosts.push_back(static_cast<uint32_t>(host));
+    hosts.reserve(count);
+    for (uint32_t i = 0; i < count; ++i)
+        hosts.push_back(first + i);
     return hosts;
+}
+
+bool RangeContains(const AddressRange& outer, const AddressRange& inner) {
+    return outer.prefixLength <= inner.prefixLength &&
+           (inner.network & Mask(outer.prefixLength)) == outer.network;
 }

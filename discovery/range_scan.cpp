@@ -22,6 +22,8 @@ constexpr auto kRequestInterval = std::chrono::nanoseconds(1'000'000'000 / kScan
 constexpr auto kReplyWindow = std::chrono::milliseconds(kScanReplyWindowMs);
 // While the kernel has no room for a request, wait this long for it before trying again.
 constexpr auto kSendRoomWait = std::chrono::milliseconds(5);
+// The longest wait between two looks at the cancel predicate.
+constexpr auto kCancelLookInterval = std::chrono::milliseconds(100);
 // Room for a burst of replies between two wake-ups, as in the broadcast exchange.
 constexpr int kReplyQueueBytes = 1000 * 1024;
 
@@ -44,7 +46,7 @@ class Scan {
     Scan(const Scan&) = delete;
     Scan& operator=(const Scan&) = delete;
 
-    ResultCode Run(const uint8_t* request, size_t length);
+    ResultCode Run(const uint8_t* request, size_t length, bool (*cancelled)());
     AnswerArray& Answers() { return m_answers; }
 
   private:
@@ -109,13 +111,15 @@ ResultCode Scan::Drain() {
     }
 }
 
-ResultCode Scan::Run(const uint8_t* request, size_t length) {
+ResultCode Scan::Run(const uint8_t* request, size_t length, bool (*cancelled)()) {
     if (!Open())
         return kResultNetworkFailure;
     const Clock::time_point start = Clock::now();
     Clock::time_point lastRequest = start;
     size_t next = 0;
     for (;;) {
+        if (cancelled != nullptr && cancelled())
+            return kResultCancelled;
         Clock::time_point now = Clock::now();
         bool noRoom = false;
         // Request i leaves no earlier than start + i intervals: never more than the rate,
@@ -136,6 +140,8 @@ ResultCode Scan::Run(const uint8_t* request, size_t length) {
             wake = now + kSendRoomWait;
         if (allSent && now >= wake)
             return kResultSuccess;
+        if (cancelled != nullptr)
+            wake = std::min(wake, now + kCancelLookInterval);
         // Rounded up to whole milliseconds: the requests that fall due meanwhile leave together,
         // still no earlier than their own time.
         const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
@@ -154,7 +160,7 @@ ResultCode Scan::Run(const uint8_t* request, size_t length) {
 
 ResultCode ScanAddressRanges(int versionKind, std::span<const AddressRange> ranges,
                              const ModelListEntry* models, const char* community,
-                             DiscoveredPrinter** list, int* count) {
+                             DiscoveredPrinter** list, int* count, bool (*cancelled)()) {
     *count = 0;
     std::vector<uint32_t> hosts = UniqueHosts(ranges);
     if (hosts.empty())
@@ -162,7 +168,7 @@ ResultCode ScanAddressRanges(int versionKind, std::span<const AddressRange> rang
     uint8_t request[kSnmpRequestBufferBytes];
     const size_t length = SnmpBuildRequest(community, request);
     Scan scan(std::move(hosts));
-    ResultCode result = scan.Run(request, length);
+    ResultCode result = scan.Run(request, length, cancelled);
     AnswerArray& answers = scan.Answers();
     if (result == kResultSuccess && !answers.empty())
         result = FilterAnswersByModel(models, answers);

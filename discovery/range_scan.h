@@ -12,11 +12,13 @@ constexpr int kScanRequestsPerSecond = 5000;
 // Replies are collected until this long after the last request.
 constexpr int kScanReplyWindowMs = 1000;
 
-// Asks every host address of `ranges` (duplicates once) for its description by unicast from
-// one socket, paced, and keeps the replies of asked addresses only, one per address (the first
-// read). The replies go through the decoder, model filter and description split of
-// FindNetworkPrinters and come back as its result list, with the same result codes and the same
-// ownership: release the list with FreeNetworkPrinterList.
+// Asks every host address of `ranges` (duplicates once; a range wider than /16 has none) for its
+// description by unicast from one socket, paced, and keeps the replies of asked addresses only, one
+// per address (the first read). The replies go through the decoder, model filter and description
+// split of FindNetworkPrinters and come back as its result list, with the same result codes and the
+// same ownership: release the list with FreeNetworkPrinterList. `cancelled`, when given, is
+// asked at least ten times a second; once it says true the scan ends with kResultCancelled and
+// no list.
 ResultCode ScanAddressRanges(int versionKind, std::span<const AddressRange> ranges,
                              const ModelListEntry* models, const char* community,
-                             DiscoveredPrinter** list, int* count);
+                             DiscoveredPrinter** list, int* count, bool (*cancelled)() = nullptr);

@@ -57,7 +57,7 @@ uint64_t ExclusiveFile::Length() const {
     return static_cast<uint64_t>(info.st_size);
 }
 
-void ExclusiveFile::ReadWhole(uint8_t* buffer, uint32_t length) {
+bool ExclusiveFile::ReadWhole(uint8_t* buffer, uint32_t length) {
     // One read call may return less than asked (large files, signals); keep going until the
     // file or the buffer ends.
     uint32_t done = 0;
@@ -66,9 +66,10 @@ void ExclusiveFile::ReadWhole(uint8_t* buffer, uint32_t length) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
-            return;
+            return false;
         done += static_cast<uint32_t>(got);
     }
+    return done == length;
 }
 
 void ExclusiveFile::Close() {

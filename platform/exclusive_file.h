@@ -25,8 +25,8 @@ class ExclusiveFile {
     uint64_t Length() const;
 
     // Reads from the start into `buffer` until `length` bytes arrived, the file ends or a read
-    // fails; bytes that did not arrive are left as they were.
-    void ReadWhole(uint8_t* buffer, uint32_t length);
+    // fails; bytes that did not arrive are left as they were. True when all of them arrived.
+    bool ReadWhole(uint8_t* buffer, uint32_t length);
 
     void Close();
 

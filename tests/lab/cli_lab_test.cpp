@@ -265,4 +265,19 @@ TEST_F(CliLab, FirstCtrlCCancelsEveryDeliveryAndStillWritesTheReport) {
     EXPECT_EQ(outcomes.at("10.77.8.3"), "cancelled 0 not started");
 }
 
+TEST_F(CliLab, CtrlCDuringTheRangeScanEndsTheRunWithTheReport) {
+    const QString file = Write(QStringLiteral("book.rvk"), Backup(4096));
+    QProcess process;
+    // A /16 takes about 13 s to ask; the Ctrl-C lands well inside it.
+    Start(process, {"restore", file, "--all", "--no-broadcast", "--range", "10.77.0.0/16",
+                    "--report", ReportPath()});
+    std::this_thread::sleep_for(3s);
+    const auto interrupted = Clock::now();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    const CliRun run = Finish(process);
+    EXPECT_EQ(run.exitCode, 130) << run.err;
+    EXPECT_LT(Clock::now() - interrupted, 1500ms);
+    EXPECT_TRUE(ReportOutcomes().empty());
+}
+
 } // namespace
