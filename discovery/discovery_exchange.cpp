@@ -1,6 +1,6 @@
 #include "discovery/snmp_exchange.h"
 
-#include "discovery/description_parser.h"
+#include "discovery/reply_socket.h"
 #include "discovery/result_list.h"
 #include "discovery/snmp_codec.h"
 #include "platform/network_interfaces.h"
@@ -20,12 +20,6 @@ namespace {
 SocketArray g_sockets;
 AnswerArray g_answers;
 uint16_t g_destinationPort = kSnmpPort;
-
-// Printers answer a broadcast almost at once and the window reads one datagram per wake-up, so
-// the socket must queue a burst of replies. A small reply costs the queue about 832 bytes of
-// kernel accounting; the kernel doubles the request and caps it at net.core.rmem_max (208 KiB
-// on a stock system, which still holds 512 replies rather than the default 256).
-constexpr int kReplyQueueBytes = 1000 * 1024;
 
 // With one socket, a queue read empty means datagrams are arriving one at a time: a short
 // pause before the next wait lets them gather, so a flood costs a wake-up per pause rather than
@@ -128,19 +122,12 @@ uint16_t SetSnmpDestinationPort(uint16_t port) {
 ResultCode SnmpSendRequest(const char* address, const uint8_t* request, size_t length,
                            SocketHandle* socketOut) {
     *socketOut = kInvalidSocket;
-    const SocketHandle handle = OpenDatagramSocket();
+    const SocketHandle handle = OpenReplySocket();
     if (handle == kInvalidSocket)
         return kResultNetworkFailure;
-    // A blocking socket would hold the window's reads past its end.
-    if (!SetNonBlocking(handle)) {
-        CloseSocket(handle);
-        return kResultNetworkFailure;
-    }
-    // A larger queue only helps; the exchange works without it.
-    RequestReceiveQueue(handle, kReplyQueueBytes);
     sockaddr_in target{};
     // A missing address is the limited broadcast, which the socket must be allowed to send.
-    const bool sent = BindAnyPort(handle) && MakePeer(address, g_destinationPort, &target) &&
+    const bool sent = MakePeer(address, g_destinationPort, &target) &&
                       (address != nullptr ? SendDatagram(handle, target, request, length)
                                           : AllowBroadcast(handle) &&
                                                 SendBroadcast(handle, target, request, length));
@@ -222,13 +209,8 @@ ResultCode SnmpDiscover(int versionKind, const char* const* addresses, int addre
         // window end once every socket has answered.
         result = SnmpReceiveAnswers((mode & kDiscoverBroadcast) == 0);
         CloseSockets();
-        if (result == kResultSuccess && !g_answers.empty())
-            result = FilterAnswersByModel(models, g_answers);
-        if (result == kResultSuccess) {
-            std::erase_if(g_answers, [](const auto& answer) { return answer->matched == 0; });
-            if (!g_answers.empty())
-                result = BuildResultList(g_answers, versionKind, list, count);
-        }
+        if (result == kResultSuccess)
+            result = ListAcceptedAnswers(g_answers, models, versionKind, list, count);
     }
     g_sockets.clear();
     g_answers.clear();

@@ -1,7 +1,7 @@
 #include "discovery/range_scan.h"
 
-#include "discovery/description_parser.h"
 #include "discovery/exchange_state.h"
+#include "discovery/reply_socket.h"
 #include "discovery/result_list.h"
 #include "discovery/snmp_codec.h"
 #include "discovery/snmp_exchange.h"
@@ -24,8 +24,6 @@ constexpr auto kReplyWindow = std::chrono::milliseconds(kScanReplyWindowMs);
 constexpr auto kSendRoomWait = std::chrono::milliseconds(5);
 // The longest wait between two looks at the cancel predicate.
 constexpr auto kCancelLookInterval = std::chrono::milliseconds(100);
-// Room for a burst of replies between two wake-ups, as in the broadcast exchange.
-constexpr int kReplyQueueBytes = 1000 * 1024;
 
 std::vector<uint32_t> UniqueHosts(std::span<const AddressRange> ranges) {
     std::vector<uint32_t> hosts;
@@ -64,12 +62,8 @@ class Scan {
 };
 
 bool Scan::Open() {
-    m_socket = OpenDatagramSocket();
-    if (m_socket == kInvalidSocket || !SetNonBlocking(m_socket))
-        return false;
-    // A larger queue only helps; the scan works without it.
-    RequestReceiveQueue(m_socket, kReplyQueueBytes);
-    return BindAnyPort(m_socket);
+    m_socket = OpenReplySocket();
+    return m_socket != kInvalidSocket;
 }
 
 bool Scan::Send(uint32_t host, const uint8_t* request, size_t length) {
@@ -169,14 +163,7 @@ ResultCode ScanAddressRanges(int versionKind, std::span<const AddressRange> rang
     const size_t length = SnmpBuildRequest(community, request);
     Scan scan(std::move(hosts));
     ResultCode result = scan.Run(request, length, cancelled);
-    AnswerArray& answers = scan.Answers();
-    if (result == kResultSuccess && !answers.empty())
-        result = FilterAnswersByModel(models, answers);
-    if (result != kResultSuccess)
-        return result;
-    std::erase_if(answers, [](const auto& answer) { return answer->matched == 0; });
-    if (answers.empty())
-        return kResultSuccess;
-    result = BuildResultList(answers, versionKind, list, count);
-    return result == kResultSuccess ? FillNarrowForms(list, count) : result;
+    if (result == kResultSuccess)
+        result = ListAcceptedAnswers(scan.Answers(), models, versionKind, list, count);
+    return result == kResultSuccess && *count > 0 ? FillNarrowForms(list, count) : result;
 }

@@ -53,3 +53,14 @@ ResultCode BuildResultList(const AnswerArray& answers, int versionKind, Discover
     *count = static_cast<int>(total);
     return result;
 }
+
+ResultCode ListAcceptedAnswers(AnswerArray& answers, const ModelListEntry* models, int versionKind,
+                               DiscoveredPrinter** list, int* count) {
+    if (answers.empty())
+        return kResultSuccess;
+    const ResultCode result = FilterAnswersByModel(models, answers);
+    if (result != kResultSuccess)
+        return result;
+    std::erase_if(answers, [](const auto& answer) { return answer->matched == 0; });
+    return answers.empty() ? kResultSuccess : BuildResultList(answers, versionKind, list, count);
+}

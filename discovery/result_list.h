@@ -15,3 +15,8 @@ ResultCode BuildResultList(const AnswerArray& answers, int versionKind, Discover
 // kResultOutOfMemory when the heap refuses one: the list is then released and *list and *count
 // cleared.
 ResultCode FillNarrowForms(DiscoveredPrinter** list, int* count);
+
+// Drops the answers that name no accepted model and builds the result list of the rest (wide
+// texts only); nothing is built when none is left.
+ResultCode ListAcceptedAnswers(AnswerArray& answers, const ModelListEntry* models, int versionKind,
+                               DiscoveredPrinter** list, int* count);
