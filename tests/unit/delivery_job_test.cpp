@@ -73,6 +73,13 @@ class DeliveryJobTest : public ::testing::Test {
         }
     }
 
+    // Starts a table row afresh: no printers, a new view, no notices.
+    void NextCase() {
+        TearDown();
+        m_view = FakeView{};
+        m_recorder.Clear();
+    }
+
     // A file of `length` bytes whose blocks all differ.
     QString WriteFile(size_t length) {
         m_content.resize(length);
@@ -217,9 +224,7 @@ TEST_F(DeliveryJobTest, PrinterOutcomesNoticesAndSentFlags) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        TearDown();
-        m_view = FakeView{};
-        m_recorder.Clear();
+        NextCase();
         m_answers.assign(c.answers.begin(), c.answers.end());
         FakeTransport fake;
         for (size_t i = 0; i < c.printers.size(); ++i)
@@ -340,9 +345,7 @@ TEST_F(DeliveryJobTest, UnreadableFileEndsTheJobWithoutTouchingPrinters) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        TearDown();
-        m_view = FakeView{};
-        m_recorder.Clear();
+        NextCase();
         FakeTransport fake;
         AddPrinters(2);
         QString path = WriteFile(c.fault == Fault::Empty ? 0 : 1000);
@@ -373,9 +376,7 @@ TEST_F(DeliveryJobTest, UnreadableFileEndsTheJobWithoutTouchingPrinters) {
 TEST_F(DeliveryJobTest, CancelBeforeTheFirstTick) {
     for (const int answer : {IDOK, IDCANCEL}) {
         SCOPED_TRACE(answer == IDOK ? "OK goes on" : "Cancel ends");
-        TearDown();
-        m_view = FakeView{};
-        m_recorder.Clear();
+        NextCase();
         m_answers = {answer};
         FakeTransport fake;
         AddPrinters(2);
@@ -403,9 +404,7 @@ TEST_F(DeliveryJobTest, CancelWhileSendingReachesTheTransport) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        TearDown();
-        m_view = FakeView{};
-        m_recorder.Clear();
+        NextCase();
         FakeTransport fake;
         fake.Script(kPrinters[0], c.printer);
         AddPrinters(2);
@@ -441,9 +440,7 @@ TEST_F(DeliveryJobTest, CancelWhileConnectingWaitsForTheOpen) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        TearDown();
-        m_view = FakeView{};
-        m_recorder.Clear();
+        NextCase();
         FakeTransport fake;
         fake.Script(kPrinters[0], {.openResult = c.openResult, .holdOpen = true});
         AddPrinters(2);
