@@ -1,6 +1,7 @@
 #include "app/network_printer_list.h"
 
 #include "platform/text_convert.h"
+#include "text/inert_text.h"
 #include "text/string_ids.h"
 #include "text/string_table.h"
 #include "ui/sort_header.h"
@@ -32,6 +33,13 @@ static_assert(int{kTickUnticked} == kImageUnticked && int{kTickTicked} == kImage
 
 constexpr int kMarkUp = 0;
 constexpr int kMarkDown = 1;
+
+// A device chooses its own name: shown inert, it stays on one line of its row.
+QString ShownName(const char16_t* name) {
+    const QStringView text = WideText(name);
+    return QString::fromStdU16String(
+        InertText(std::u16string_view(text.utf16(), static_cast<size_t>(text.size()))));
+}
 
 } // namespace
 
@@ -106,7 +114,7 @@ void CNetworkPrinterList::FillPrinterList() {
         item->setFlags(Qt::ItemIsEnabled);
         SetItemText(row, kColumnTick, TickText(state == kTickTicked));
         SetItemText(row, kColumnAddress, WideText(entry->ipAddress).toString());
-        SetItemText(row, kColumnName, WideText(entry->name).toString());
+        SetItemText(row, kColumnName, ShownName(entry->name));
         SetItemText(row, kColumnStatus, StatusText(entry->status));
         SetItemData(row, entry);
     }

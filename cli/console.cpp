@@ -1,6 +1,7 @@
 #include "cli/console.h"
 
 #include "platform/message_box.h"
+#include "text/inert_text.h"
 
 #include <cstdio>
 
@@ -23,13 +24,23 @@ int NoticeAsErrorLine(QWidget*, const QString& text, const QString&, unsigned fl
 
 } // namespace
 
+QString Inert(const QString& text) {
+    return QString::fromStdU16String(InertText(std::u16string_view(
+        reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()))));
+}
+
 void PrintOut(const QString& line) {
-    std::fputs(line.toLocal8Bit().append('\n').constData(), stdout);
+    std::fputs(Inert(line).toLocal8Bit().append('\n').constData(), stdout);
 }
 
 void PrintError(const QString& line) {
     std::fflush(stdout);
-    std::fputs(QStringLiteral("tolvane-cli: %1\n").arg(line).toLocal8Bit().constData(), stderr);
+    std::fputs(QStringLiteral("tolvane-cli: %1\n").arg(Inert(line)).toLocal8Bit().constData(),
+               stderr);
+}
+
+void PrintText(const QByteArray& text) {
+    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
 }
 
 void InstallConsoleNotices() {

@@ -10,9 +10,16 @@ enum CliExit : int {
     kExitInterrupted = 130,
 };
 
-// One line on standard output, and one error line "tolvane-cli: ..." on standard error.
+// Outside text (printer names and versions, paths, texts quoted from a file) as the terminal
+// may show it: its control characters become visible escapes.
+QString Inert(const QString& text);
+
+// One line on standard output, and one error line "tolvane-cli: ..." on standard error. The
+// line is shown inert, so whatever outside text it quotes stays on it.
 void PrintOut(const QString& line);
 void PrintError(const QString& line);
+// Text the tool wrote whole, line ends and all, such as JSON (whose escapes keep it inert).
+void PrintText(const QByteArray& text);
 
 // Shows the core's notices (out of memory) as error lines: there is nobody to press OK.
 void InstallConsoleNotices();

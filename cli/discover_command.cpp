@@ -9,8 +9,9 @@
 
 namespace {
 
+// Printer texts are escaped before the columns are measured, so the table stays aligned.
 QString OrDash(const QString& text) {
-    return text.isEmpty() ? QStringLiteral("-") : text;
+    return text.isEmpty() ? QStringLiteral("-") : Inert(text);
 }
 
 void PrintTable(const std::vector<FoundPrinter>& printers) {
@@ -42,7 +43,7 @@ int RunDiscover(const CliArguments& arguments, int versionKind, const ModelListE
     if (printers.empty())
         PrintError(QStringLiteral("no printers found"));
     if (arguments.json)
-        PrintOut(DiscoveredPrintersJson(printers));
+        PrintText(DiscoveredPrintersJson(printers));
     else if (!printers.empty())
         PrintTable(printers);
     return kExitSuccess;

@@ -9,13 +9,38 @@
 
 #include <cmath>
 
-QString DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers) {
+namespace {
+
+// JSON leaves DEL and the C1 controls (U+0080 to U+009F) as they are. Written as \u escapes
+// they read back the same and cannot steer a terminal that shows the file; outside strings
+// JSON holds none of them, so no string can be cut.
+QByteArray WithControlsEscaped(const QByteArray& json) {
+    QByteArray out;
+    out.reserve(json.size());
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(json[i]);
+        const auto next = i + 1 < json.size() ? static_cast<unsigned char>(json[i + 1]) : 0;
+        if (byte == 0x7F) {
+            out += "\\u007f";
+        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            out += "\\u00" + QByteArray::number(next, 16);
+            ++i;
+        } else {
+            out += json[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers) {
     QJsonArray array;
     for (const FoundPrinter& printer : printers)
         array.append(QJsonObject{{QStringLiteral("address"), printer.address},
                                  {QStringLiteral("name"), printer.name},
                                  {QStringLiteral("version"), printer.version}});
-    return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)).trimmed();
+    return WithControlsEscaped(QJsonDocument(array).toJson(QJsonDocument::Indented));
 }
 
 bool WriteRestoreReport(const QString& path, const QString& file, uint64_t size,
@@ -44,6 +69,6 @@ bool WriteRestoreReport(const QString& path, const QString& file, uint64_t size,
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    out.write(QJsonDocument(report).toJson(QJsonDocument::Indented));
+    out.write(WithControlsEscaped(QJsonDocument(report).toJson(QJsonDocument::Indented)));
     return out.commit();
 }

@@ -3,12 +3,13 @@
 #include "cli/fleet_delivery.h"
 #include "cli/printer_search.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <vector>
 
-// discover --json: [{"address", "name", "version"}], "" for no name.
-QString DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers);
+// discover --json: [{"address", "name", "version"}], "" for no name; ends with a line end.
+QByteArray DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers);
 
 // Writes the restore report {"file", "size", "printers": [{"address", "name", "outcome",
 // "bytes", "seconds", "error"}], "sent", "failed"} whole or not at all. False when it cannot.

@@ -26,7 +26,9 @@ QString Bar(uint64_t bytes, uint64_t total) {
     return u'[' + QString(filled, u'#') + QString(kBarWidth - filled, u'.') + u']';
 }
 
-QString ShortName(const QString& name) {
+// Escaped first, so the cut keeps the column's width.
+QString ShortName(const QString& text) {
+    const QString name = Inert(text);
     return name.size() > kNameWidth ? name.left(kNameWidth - 1) + u'~' : name;
 }
 
@@ -58,7 +60,7 @@ ProgressOutput::ProgressOutput(std::FILE* stream, bool terminal, uint64_t fileSi
     : m_stream(stream), m_terminal(terminal), m_fileSize(fileSize) {}
 
 void ProgressOutput::Write(const QString& line) {
-    std::fputs(line.toLocal8Bit().append('\n').constData(), m_stream);
+    std::fputs(Inert(line).toLocal8Bit().append('\n').constData(), m_stream);
 }
 
 void ProgressOutput::ClearLiveBlock() {
@@ -126,9 +128,9 @@ void PrintSummary(const std::vector<PrinterState>& printers) {
     std::vector<QStringList> rows = {header};
     for (const PrinterState& printer : printers)
         rows.push_back({printer.address,
-                        printer.name.isEmpty() ? QStringLiteral("-") : printer.name,
+                        printer.name.isEmpty() ? QStringLiteral("-") : Inert(printer.name),
                         OutcomeText(printer.outcome), QString::number(printer.bytes),
-                        QString::number(printer.seconds, 'f', 1), printer.error});
+                        QString::number(printer.seconds, 'f', 1), Inert(printer.error)});
     std::vector<qsizetype> widths(header.size(), 0);
     for (const QStringList& row : rows)
         for (qsizetype column = 0; column < row.size(); ++column)

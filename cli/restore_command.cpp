@@ -86,7 +86,7 @@ std::vector<PrinterState> CancelledInSearch(const CliArguments& arguments) {
 
 bool Confirmed(const QString& file, size_t count) {
     std::fputs(QStringLiteral("Send %1 to %2 printers? [y/N] ")
-                   .arg(file)
+                   .arg(Inert(file))
                    .arg(count)
                    .toLocal8Bit()
                    .constData(),

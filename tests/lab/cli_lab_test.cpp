@@ -168,6 +168,52 @@ TEST_F(CliLab, DiscoverListsAcceptedPrintersAsJson) {
     }
 }
 
+// Where the tool's output holds a control character other than its own line ends: a C0 byte,
+// DEL, or a C1 character (UTF-8 C2 80 to C2 9F).
+size_t FirstControl(const std::string& text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if ((byte < 0x20 && byte != '\n') || byte == 0x7F ||
+            (byte == 0xC2 && next >= 0x80 && next <= 0x9F))
+            return i;
+    }
+    return std::string::npos;
+}
+
+TEST_F(CliLab, TextFromOutsideNeverSteersTheTerminal) {
+    const QString steering = QString::fromUtf8("book\x1b]0;t\x07\r\n\u009b2J.rvk");
+    const QString file = Write(steering, Backup(4096));
+    const QStringList hostile = {"--address", "10.77.6.8", "--address", "10.77.6.9"};
+    const QStringList runs[] = {
+        QStringList{"discover", "--no-broadcast"} + hostile,
+        QStringList{"restore", file, "--all", "--no-broadcast", "--report", ReportPath()} + hostile,
+        {"check", m_dir.filePath(steering + QStringLiteral(".missing"))},
+    };
+    for (const QStringList& arguments : runs) {
+        const CliRun run = Run(arguments);
+        EXPECT_EQ(FirstControl(run.out), std::string::npos) << arguments.front().toStdString();
+        EXPECT_EQ(FirstControl(run.err), std::string::npos) << arguments.front().toStdString();
+        EXPECT_EQ(run.out.find("\n10.77.6.66"), std::string::npos) << "a forged table line";
+    }
+    // The JSON outputs keep the exact names.
+    const QString names[] = {
+        QString::fromUtf8("Korvil 2950MFP-N\x1b[2J\x1b[31m\x07\x1b]2\r\n10.77.6.66  Fake\u009b0m"),
+        QString::fromUtf8("Korvil 2950MFP-D\u009d\u00ff\u0081\x1b[1A\x7f")};
+    const CliRun json = Run(QStringList{"discover", "--json", "--no-broadcast"} + hostile);
+    EXPECT_EQ(FirstControl(json.out), std::string::npos);
+    const QJsonArray found = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array();
+    QJsonObject report;
+    ReportOutcomes(&report);
+    const QJsonArray reported = report.value(QStringLiteral("printers")).toArray();
+    ASSERT_EQ(found.size(), 2);
+    ASSERT_EQ(reported.size(), 2);
+    for (qsizetype i = 0; i < 2; ++i) {
+        EXPECT_EQ(found[i].toObject().value(QStringLiteral("name")).toString(), names[i]);
+        EXPECT_EQ(reported[i].toObject().value(QStringLiteral("name")).toString(), names[i]);
+    }
+}
+
 TEST_F(CliLab, RestoreAllReportsEveryOutcomeAndDeliversWholeJobs) {
     // Small enough to sit whole in the socket buffers: the resetting printer is only caught by
     // waiting for its confirmation.

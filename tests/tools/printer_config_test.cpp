@@ -12,13 +12,14 @@ bool Parse(const std::string& text, LabDescription* description, std::string* er
 }
 
 TEST(PrinterDescription, KeepsPrintersAndEveryKeyInOrder) {
-    const std::string text = "# lab for the demo\n"
-                             "\n"
-                             "jitter=100ms  snmp-port=161\n"
-                             "10.77.1.11  raw=ok  desc=\"Korvil 2950MFP-N;NIC 1.10\"  # healthy\n"
-                             "\t10.77.1.12\traw=slow:512 delay=2s\r\n"
-                             "10.77.1.13\n"
-                             "10.77.1.14 desc=\"say \\\"hi\\\" # not a comment\" note=a#b\n";
+    const std::string text =
+        "# lab for the demo\n"
+        "\n"
+        "jitter=100ms  snmp-port=161\n"
+        "10.77.1.11  raw=ok  desc=\"Korvil 2950MFP-N;NIC 1.10\"  # healthy\n"
+        "\t10.77.1.12\traw=slow:512 delay=2s\r\n"
+        "10.77.1.13\n"
+        "10.77.1.14 desc=\"say \\\"hi\\\" # not a \\x1bcomment\\xc\" note=a#b\n";
     LabDescription description;
     std::string error;
     ASSERT_TRUE(Parse(text, &description, &error)) << error;
@@ -40,7 +41,8 @@ TEST(PrinterDescription, KeepsPrintersAndEveryKeyInOrder) {
     EXPECT_EQ(*description.printers[1].Find("delay"), "2s");
     EXPECT_TRUE(description.printers[2].settings.empty());
     EXPECT_EQ(description.printers[2].Find("raw"), nullptr);
-    EXPECT_EQ(*description.printers[3].Find("desc"), "say \"hi\" # not a comment");
+    EXPECT_EQ(*description.printers[3].Find("desc"), "say \"hi\" # not a \x1b"
+                                                     "commentxc");
     EXPECT_EQ(*description.printers[3].Find("note"), "a#b") << "only a word may start a comment";
 }
 

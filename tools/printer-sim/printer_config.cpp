@@ -3,12 +3,26 @@
 #include <arpa/inet.h>
 
 #include <charconv>
+#include <optional>
 #include <set>
 
 namespace {
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r';
+}
+
+// "\xNN" inside quotes (`at` on the x): the byte it names, so a description can hold
+// control characters and bytes that are not UTF-8.
+std::optional<char> HexByteAt(std::string_view line, size_t* at) {
+    unsigned value = 0;
+    if (line[*at] != 'x' || line.size() - *at < 3)
+        return std::nullopt;
+    const char* digits = line.data() + *at + 1;
+    if (std::from_chars(digits, digits + 2, value, 16).ptr != digits + 2)
+        return std::nullopt;
+    *at += 3;
+    return static_cast<char>(value);
 }
 
 // Splits a line into words; a quoted stretch may hold spaces and '#'. Returns false with a
@@ -28,8 +42,13 @@ bool SplitWords(std::string_view line, std::vector<std::string>* words, std::str
             }
             ++at;
             while (at < line.size() && line[at] != '"') {
-                if (line[at] == '\\' && at + 1 < line.size())
+                if (line[at] == '\\' && at + 1 < line.size()) {
                     ++at;
+                    if (const std::optional<char> byte = HexByteAt(line, &at)) {
+                        word += *byte;
+                        continue;
+                    }
+                }
                 word += line[at++];
             }
             if (at == line.size()) {
