@@ -43,6 +43,13 @@ void PrintText(const QByteArray& text) {
     std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
 }
 
+QString Grouped(uint64_t count) {
+    QString digits = QString::number(count);
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+        digits.insert(at, u',');
+    return digits;
+}
+
 void InstallConsoleNotices() {
     SetMessageBoxFunction(NoticeAsErrorLine);
 }

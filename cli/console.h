@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <cstdint>
 
 enum CliExit : int {
     kExitSuccess = 0,
@@ -20,6 +23,9 @@ void PrintOut(const QString& line);
 void PrintError(const QString& line);
 // Text the tool wrote whole, line ends and all, such as JSON (whose escapes keep it inert).
 void PrintText(const QByteArray& text);
+
+// A count with thousands separators: "1,022".
+QString Grouped(uint64_t count);
 
 // Shows the core's notices (out of memory) as error lines: there is nobody to press OK.
 void InstallConsoleNotices();

@@ -3,6 +3,7 @@
 #include "cli/console.h"
 #include "cli/json_output.h"
 #include "cli/printer_search.h"
+#include "cli/status_line.h"
 #include "text/notices.h"
 
 #include <algorithm>
@@ -35,7 +36,12 @@ void PrintTable(const std::vector<FoundPrinter>& printers) {
 
 int RunDiscover(const CliArguments& arguments, int versionKind, const ModelListEntry* models) {
     std::vector<FoundPrinter> printers;
-    const int result = SearchPrinters(arguments.scope, versionKind, models, &printers);
+    int result = kResultSuccess;
+    {
+        StatusLine status;
+        result = SearchPrinters(arguments.scope, versionKind, models, &printers,
+                                {nullptr, [&](const QString& text) { status.Show(text); }});
+    }
     if (result != kResultSuccess) {
         PrintError(SearchFailureText(result));
         return kExitIncomplete;

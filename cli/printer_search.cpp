@@ -1,5 +1,6 @@
 #include "cli/printer_search.h"
 
+#include "cli/console.h"
 #include "discovery/discovery.h"
 #include "discovery/range_scan.h"
 #include "platform/text_convert.h"
@@ -22,16 +23,52 @@ bool AddEntries(DiscoveredPrinter* list, int count, PrinterEntry** chain) {
     return built != 0;
 }
 
+QString RangeText(const AddressRange& range) {
+    const uint32_t a = range.network;
+    return QStringLiteral("%1.%2.%3.%4/%5")
+        .arg(a >> 24)
+        .arg((a >> 16) & 0xFF)
+        .arg((a >> 8) & 0xFF)
+        .arg(a & 0xFF)
+        .arg(range.prefixLength);
+}
+
+// "by broadcast and at 300 addresses: 126 of 300 asked"; the count only when it takes several
+// exchanges.
+QString ExchangeStatus(bool broadcast, size_t asked, size_t addresses) {
+    QString text = QStringLiteral("searching ");
+    if (broadcast)
+        text += QStringLiteral("by broadcast");
+    if (broadcast && addresses > 0)
+        text += QStringLiteral(" and ");
+    if (addresses > 0)
+        text +=
+            QStringLiteral("at %1 address%2").arg(Grouped(addresses), addresses > 1 ? "es" : "");
+    if (addresses > kAddressesPerSearch)
+        text += QStringLiteral(": %1 of %2 asked").arg(Grouped(asked), Grouped(addresses));
+    return text;
+}
+
+QString ScanStatus(const std::vector<AddressRange>& ranges, const ScanProgress& progress) {
+    QString where = RangeText(ranges.front());
+    if (ranges.size() > 1)
+        where += QStringLiteral(" and %1 more").arg(ranges.size() - 1);
+    return QStringLiteral("searching %1: %2 of %3 asked, %4 answered")
+        .arg(where, Grouped(progress.asked), Grouped(progress.hosts), Grouped(progress.answered));
+}
+
 int SearchByExchange(const SearchScope& scope, int versionKind, const ModelListEntry* models,
-                     PrinterEntry** chain, bool (*cancelled)()) {
+                     PrinterEntry** chain, const SearchWatch& watch) {
     std::vector<const char*> addresses;
     for (const std::string& address : scope.addresses)
         addresses.push_back(address.c_str());
     bool broadcast = scope.broadcast;
     for (size_t first = 0; broadcast || first < addresses.size(); first += kAddressesPerSearch) {
-        if (cancelled != nullptr && cancelled())
+        if (watch.cancelled != nullptr && watch.cancelled())
             return kResultCancelled;
         const size_t batch = std::min(kAddressesPerSearch, addresses.size() - first);
+        if (watch.status)
+            watch.status(ExchangeStatus(scope.broadcast, first + batch, addresses.size()));
         const int mode =
             (broadcast ? kDiscoverBroadcast : 0) | (batch > 0 ? kDiscoverAddresses : 0);
         DiscoveredPrinter* list = nullptr;
@@ -51,20 +88,25 @@ int SearchByExchange(const SearchScope& scope, int versionKind, const ModelListE
 } // namespace
 
 int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEntry* models,
-                   std::vector<FoundPrinter>* found, bool (*cancelled)()) {
+                   std::vector<FoundPrinter>* found, const SearchWatch& watch) {
     found->clear();
     PrinterEntry* chain = nullptr;
-    int result = SearchByExchange(scope, versionKind, models, &chain, cancelled);
+    int result = SearchByExchange(scope, versionKind, models, &chain, watch);
     if (result == kResultSuccess && !scope.ranges.empty()) {
         DiscoveredPrinter* list = nullptr;
         int count = 0;
+        const auto cancelled = [&](const ScanProgress& progress) {
+            if (watch.status)
+                watch.status(ScanStatus(scope.ranges, progress));
+            return watch.cancelled != nullptr && watch.cancelled();
+        };
         result = ScanAddressRanges(versionKind, scope.ranges, models, scope.community.c_str(),
                                    &list, &count, cancelled);
         if (!AddEntries(list, count, &chain))
             result = kResultOutOfMemory;
     }
     // A Ctrl-C during the last window of the exchange counts as well.
-    if (result == kResultSuccess && cancelled != nullptr && cancelled())
+    if (result == kResultSuccess && watch.cancelled != nullptr && watch.cancelled())
         result = kResultCancelled;
     std::vector<const PrinterEntry*> rows;
     std::set<QString> seen;

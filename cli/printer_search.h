@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // One accepted printer as the printer table would show it.
@@ -14,14 +15,23 @@ struct FoundPrinter {
     QString version; // empty when the settings select none
 };
 
+// What a search tells its caller while it runs, and how the caller stops it; either may be
+// left empty.
+struct SearchWatch {
+    // Asked between the searches and during the scan; once it says true the search ends with
+    // kResultCancelled and finds nothing.
+    bool (*cancelled)() = nullptr;
+    // What the search does now, such as "searching 10.1.0.0/22: 412 of 1,022 asked, 3
+    // answered"; during a scan at least ten times a second.
+    std::function<void(const QString&)> status;
+};
+
 // Searches as the window does (broadcast and single addresses through FindNetworkPrinters) plus
 // the paced scan of the ranges, and turns the results into printer-table entries, so names are
 // cut and nameless printers marked by the table's own rules. One printer per address, sorted as
 // the table's address column sorts. Returns 0, or the result code of the search that failed.
-// `cancelled`, when given, is asked between the searches and during the scan; once it says true
-// the search ends with kResultCancelled and finds nothing.
 int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEntry* models,
-                   std::vector<FoundPrinter>* found, bool (*cancelled)() = nullptr);
+                   std::vector<FoundPrinter>* found, const SearchWatch& watch = {});
 
 // One line for a failed search.
 QString SearchFailureText(int code);

@@ -7,6 +7,7 @@
 #include "cli/json_output.h"
 #include "cli/printer_search.h"
 #include "cli/progress_output.h"
+#include "cli/status_line.h"
 #include "text/notices.h"
 
 #include <unistd.h>
@@ -44,7 +45,12 @@ int FindTargets(const CliArguments& arguments, int versionKind, const ModelListE
         scope.addresses = arguments.targets;
     }
     std::vector<FoundPrinter> found;
-    const int result = SearchPrinters(scope, versionKind, models, &found, Interrupted);
+    int result = kResultSuccess;
+    {
+        StatusLine status;
+        result = SearchPrinters(scope, versionKind, models, &found,
+                                {Interrupted, [&](const QString& text) { status.Show(text); }});
+    }
     if (result != kResultSuccess)
         return result;
     if (arguments.all) {

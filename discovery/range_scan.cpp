@@ -44,7 +44,7 @@ class Scan {
     Scan(const Scan&) = delete;
     Scan& operator=(const Scan&) = delete;
 
-    ResultCode Run(const uint8_t* request, size_t length, bool (*cancelled)());
+    ResultCode Run(const uint8_t* request, size_t length, const ScanCancelled& cancelled);
     AnswerArray& Answers() { return m_answers; }
 
   private:
@@ -105,14 +105,14 @@ ResultCode Scan::Drain() {
     }
 }
 
-ResultCode Scan::Run(const uint8_t* request, size_t length, bool (*cancelled)()) {
+ResultCode Scan::Run(const uint8_t* request, size_t length, const ScanCancelled& cancelled) {
     if (!Open())
         return kResultNetworkFailure;
     const Clock::time_point start = Clock::now();
     Clock::time_point lastRequest = start;
     size_t next = 0;
     for (;;) {
-        if (cancelled != nullptr && cancelled())
+        if (cancelled && cancelled({next, m_hosts.size(), m_answered.size()}))
             return kResultCancelled;
         Clock::time_point now = Clock::now();
         bool noRoom = false;
@@ -134,7 +134,7 @@ ResultCode Scan::Run(const uint8_t* request, size_t length, bool (*cancelled)())
             wake = now + kSendRoomWait;
         if (allSent && now >= wake)
             return kResultSuccess;
-        if (cancelled != nullptr)
+        if (cancelled)
             wake = std::min(wake, now + kCancelLookInterval);
         // Rounded up to whole milliseconds: the requests that fall due meanwhile leave together,
         // still no earlier than their own time.
@@ -154,7 +154,7 @@ ResultCode Scan::Run(const uint8_t* request, size_t length, bool (*cancelled)())
 
 ResultCode ScanAddressRanges(int versionKind, std::span<const AddressRange> ranges,
                              const ModelListEntry* models, const char* community,
-                             DiscoveredPrinter** list, int* count, bool (*cancelled)()) {
+                             DiscoveredPrinter** list, int* count, const ScanCancelled& cancelled) {
     *count = 0;
     std::vector<uint32_t> hosts = UniqueHosts(ranges);
     if (hosts.empty())

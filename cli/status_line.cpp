@@ -1,0 +1,34 @@
+#include "cli/status_line.h"
+
+#include "cli/console.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr auto kRedrawPeriod = std::chrono::milliseconds(100);
+// Back to the start of the line and erase it.
+constexpr const char* kEraseLine = "\r\x1b[2K";
+
+} // namespace
+
+StatusLine::StatusLine() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
+
+StatusLine::~StatusLine() {
+    if (m_shown) {
+        std::fputs(kEraseLine, stderr);
+        std::fflush(stderr);
+    }
+}
+
+void StatusLine::Show(const QString& text) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_terminal || (m_shown && now - m_drawn < kRedrawPeriod))
+        return;
+    std::fputs((kEraseLine + Inert(text)).toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+    m_shown = true;
+    m_drawn = now;
+}

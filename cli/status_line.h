@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+
+// A line on standard error that says what the tool does now, redrawn in place on a terminal at
+// most ten times a second and removed when the work ends; nothing at all when standard error is
+// not a terminal, so logs keep only the outcome.
+class StatusLine {
+  public:
+    StatusLine();
+    ~StatusLine();
+    StatusLine(const StatusLine&) = delete;
+    StatusLine& operator=(const StatusLine&) = delete;
+
+    void Show(const QString& text);
+
+  private:
+    bool m_terminal;
+    bool m_shown = false;
+    std::chrono::steady_clock::time_point m_drawn;
+};
