@@ -50,9 +50,10 @@ class CliLab : public ::testing::Test {
     }
     QString ReportPath() const { return m_dir.filePath(QStringLiteral("report.json")); }
 
-    static void Start(QProcess& process, const QStringList& arguments) {
+    static void Start(QProcess& process, const QStringList& arguments,
+                      const QString& program = QStringLiteral(TOLVANE_CLI_PATH)) {
         process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(QStringLiteral(TOLVANE_CLI_PATH), arguments);
+        process.start(program, arguments);
         ASSERT_TRUE(process.waitForStarted(10'000));
     }
     static CliRun Finish(QProcess& process) {
@@ -60,9 +61,10 @@ class CliLab : public ::testing::Test {
         return {process.exitCode(), process.readAllStandardOutput().toStdString(),
                 process.readAllStandardError().toStdString()};
     }
-    static CliRun Run(const QStringList& arguments) {
+    static CliRun Run(const QStringList& arguments,
+                      const QString& program = QStringLiteral(TOLVANE_CLI_PATH)) {
         QProcess process;
-        Start(process, arguments);
+        Start(process, arguments, program);
         return Finish(process);
     }
 
@@ -195,6 +197,19 @@ TEST_F(CliLab, TextFromOutsideNeverSteersTheTerminal) {
         EXPECT_EQ(FirstControl(run.out), std::string::npos) << arguments.front().toStdString();
         EXPECT_EQ(FirstControl(run.err), std::string::npos) << arguments.front().toStdString();
         EXPECT_EQ(run.out.find("\n10.77.6.66"), std::string::npos) << "a forged table line";
+    }
+    // On a terminal (script(1) gives the tool one) only its own redraw codes remain.
+    const QString plain = Write(QStringLiteral("plain.rvk"), Backup(4096));
+    for (const char* command : {"discover --range 10.77.6.8/31", "restore --yes --all --range "
+                                                                 "10.77.6.8/31 --no-broadcast"}) {
+        const QString line = QStringLiteral(TOLVANE_CLI_PATH " ") + command +
+                             (std::string(command).starts_with("restore") ? " " + plain : "");
+        std::string shown = Run({"-qec", line, "/dev/null"}, "script").out;
+        for (const std::string own : {"\r\x1b[2K", "\x1b[1A\x1b[2K", "\r\n"})
+            for (size_t at; (at = shown.find(own)) != std::string::npos;)
+                shown.replace(at, own.size(), own == "\r\n" ? "\n" : "");
+        EXPECT_EQ(FirstControl(shown), std::string::npos) << command << ": " << shown;
+        EXPECT_NE(shown.find("Korvil 2950MFP-D\\u009d"), std::string::npos) << command;
     }
     // The JSON outputs keep the exact names.
     const QString names[] = {
