@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -19,17 +20,18 @@ struct CommandRules {
 const CommandRules kCommands[] = {
     {"discover",
      CliCommand::Discover,
-     {"--community", "--address", "--range", "--no-broadcast", "--json"}},
+     {"--community", "--community-file", "--address", "--range", "--no-broadcast", "--json"}},
     {"check", CliCommand::Check, {}},
     {"restore",
      CliCommand::Restore,
-     {"--all", "--community", "--address", "--range", "--no-broadcast", "--parallel", "--report",
-      "--yes"}},
+     {"--all", "--community", "--community-file", "--address", "--range", "--no-broadcast",
+      "--parallel", "--stall-timeout", "--report", "--yes"}},
 };
 
 bool TakesValue(const std::string& option) {
-    return option == "--community" || option == "--address" || option == "--range" ||
-           option == "--parallel" || option == "--report";
+    return option == "--community" || option == "--community-file" || option == "--address" ||
+           option == "--range" || option == "--parallel" || option == "--stall-timeout" ||
+           option == "--report";
 }
 
 // Printers have ordinary unicast addresses; these never name one.
@@ -81,15 +83,28 @@ bool ScanSize(const std::vector<AddressRange>& ranges, std::string* error) {
     return false;
 }
 
-bool Parallel(const std::string& text, int* parallel, std::string* error) {
+// A whole number from `least` to `most` for `option`.
+bool Number(const std::string& option, const std::string& text, int least, int most, int* number,
+            std::string* error) {
     int value = 0;
     const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || failure != std::errc() || end != text.data() + text.size() || value < 1 ||
-        value > kMaxParallel) {
-        *error = "--parallel takes a number from 1 to 64, not '" + text + "'";
+    if (text.empty() || failure != std::errc() || end != text.data() + text.size() ||
+        value < least || value > most) {
+        *error = option + " takes a number from " + std::to_string(least) + " to " +
+                 std::to_string(most) + ", not '" + text + "'";
         return false;
     }
-    *parallel = value;
+    *number = value;
+    return true;
+}
+
+bool Community(const std::string& option, const std::string& value, std::string* community,
+               std::string* error) {
+    if (value.size() > kSnmpCommunityMaxBytes) {
+        *error = option + " takes at most 32 bytes";
+        return false;
+    }
+    *community = value;
     return true;
 }
 
@@ -97,11 +112,10 @@ bool ApplyOption(const std::string& option, const std::string& value, CliArgumen
                  std::string* error) {
     SearchScope& scope = arguments->scope;
     if (option == "--community") {
-        if (value.size() > kSnmpCommunityMaxBytes) {
-            *error = "--community takes at most 32 bytes";
-            return false;
-        }
-        scope.community = value;
+        scope.communityGiven = true;
+        return Community(option, value, &scope.community, error);
+    } else if (option == "--community-file") {
+        scope.communityFile = value;
     } else if (option == "--address") {
         if (!PrinterAddress(value, error))
             return false;
@@ -112,7 +126,9 @@ bool ApplyOption(const std::string& option, const std::string& value, CliArgumen
             return false;
         scope.ranges.push_back(range);
     } else if (option == "--parallel") {
-        return Parallel(value, &arguments->parallel, error);
+        return Number(option, value, 1, kMaxParallel, &arguments->parallel, error);
+    } else if (option == "--stall-timeout") {
+        return Number(option, value, 0, kMostStallSeconds, &arguments->stallSeconds, error);
     } else if (option == "--report") {
         arguments->report = value;
     } else if (option == "--no-broadcast") {
@@ -232,17 +248,42 @@ bool ParseArguments(const std::vector<std::string>& words, CliArguments* argumen
         if (!ApplyOption(option, value.value_or(""), arguments, error))
             return false;
     }
+    if (arguments->scope.communityGiven && !arguments->scope.communityFile.empty()) {
+        *error = "give --community or --community-file, not both";
+        return false;
+    }
     return ScanSize(arguments->scope.ranges, error) &&
            CheckPositionals(positionals, arguments, error);
 }
 
+bool ResolveCommunity(SearchScope* scope, const char* environment, std::string* error) {
+    if (scope->communityGiven)
+        return true;
+    if (!scope->communityFile.empty()) {
+        std::ifstream file(scope->communityFile, std::ios::binary);
+        std::string line;
+        if (!file || (!std::getline(file, line) && !file.eof())) {
+            *error = scope->communityFile + ": cannot be read";
+            return false;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return Community("--community-file", line, &scope->community, error);
+    }
+    if (environment != nullptr && *environment != '\0')
+        return Community("TOLVANE_COMMUNITY", environment, &scope->community, error);
+    return true;
+}
+
 std::string UsageText() {
-    return "Usage: tolvane-cli discover [--community NAME] [--address ADDR]... [--range CIDR]...\n"
-           "                            [--no-broadcast] [--json]\n"
+    return "Usage: tolvane-cli discover [--community NAME | --community-file FILE]\n"
+           "                            [--address ADDR]... [--range CIDR]... [--no-broadcast]\n"
+           "                            [--json]\n"
            "  or:  tolvane-cli check FILE\n"
-           "  or:  tolvane-cli restore FILE (--all | ADDR...) [--community NAME] [--address "
-           "ADDR]...\n"
-           "                            [--range CIDR]... [--no-broadcast] [--parallel N]\n"
+           "  or:  tolvane-cli restore FILE (--all | ADDR...)\n"
+           "                            [--community NAME | --community-file FILE]\n"
+           "                            [--address ADDR]... [--range CIDR]... [--no-broadcast]\n"
+           "                            [--parallel N] [--stall-timeout SECONDS]\n"
            "                            [--report FILE.json] [--yes]\n"
            "  or:  tolvane-cli --help | --version\n";
 }
@@ -267,7 +308,13 @@ Commands:
                       are skipped and get nothing)
 
 Options:
-  --community NAME    SNMP community of the search (default "orchid")
+  --community NAME    SNMP community of the search; the first of these is used:
+                      --community NAME, --community-file FILE, the environment
+                      variable TOLVANE_COMMUNITY (when not empty), the default
+                      "orchid"
+  --community-file FILE
+                      read the community from the first line of FILE, so that
+                      it does not show in the process list
   --address ADDR      also ask ADDR directly, for a printer that hears no
                       broadcast (behind a router); may be repeated
   --range CIDR        also ask every host address of CIDR directly (/16 to /32),
@@ -278,6 +325,11 @@ Options:
   --all               restore: every printer the search finds
   --parallel N        restore: send to at most N printers at once (1 to 64,
                       default 8)
+  --stall-timeout SECONDS
+                      restore: a printer that takes no data for this long
+                      (while sending, or while its confirmation is awaited)
+                      fails; a slow printer that keeps taking data is never cut
+                      off; 0 waits without limit (default 300)
   --report FILE.json  restore: write the outcome as JSON: {"file", "size",
                       "printers": [{"address", "name", "outcome", "bytes",
                       "seconds", "error"}], "sent", "failed"}
@@ -289,14 +341,17 @@ Options:
 Progress goes to standard error: on a terminal one live line per printer being
 served and a total line, otherwise one line per printer as it ends. The summary
 table (address, name, outcome, bytes, seconds, error) goes to standard output.
-The first Ctrl-C cancels every delivery under way; the printers not yet started
-count as cancelled and the report is still written.
+The first Ctrl-C, SIGTERM or SIGHUP cancels every delivery under way; the
+printers not yet started count as cancelled, and the summary and the report are
+still written.
 
 Exit status:
   0    success (restore: every target sent)
   1    restore: a target failed, was skipped or cancelled; or the search failed
   2    wrong arguments, or FILE is not a usable backup file (nothing sent)
   3    restore: no target printer (none found, or every given address skipped)
-  130  restore: interrupted by Ctrl-C
+  130  restore: interrupted by Ctrl-C (SIGINT)
+  143  restore: ended by SIGTERM
+  129  restore: ended by SIGHUP
 )";
 }

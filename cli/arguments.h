@@ -9,6 +9,10 @@ enum class CliCommand { Help, Version, Discover, Check, Restore };
 
 constexpr int kDefaultParallel = 8;
 constexpr int kMaxParallel = 64;
+// A printer busy with another job may take nothing for minutes; an unattended run still ends
+// the same day.
+constexpr int kDefaultStallSeconds = 300;
+constexpr int kMostStallSeconds = 86400;
 // Sixteen /16 ranges: about 3.5 minutes of requests at the scan's pace.
 constexpr uint32_t kMostScanHosts = 65536 * 16;
 
@@ -18,6 +22,8 @@ struct SearchScope {
     std::vector<std::string> addresses;
     std::vector<AddressRange> ranges;
     std::string community;
+    std::string communityFile;   // --community-file, read by ResolveCommunity
+    bool communityGiven = false; // --community
 };
 
 struct CliArguments {
@@ -28,7 +34,8 @@ struct CliArguments {
     SearchScope scope;
     bool json = false; // discover --json
     int parallel = kDefaultParallel;
-    std::string report; // restore --report
+    int stallSeconds = kDefaultStallSeconds; // restore: 0 waits without limit
+    std::string report;                      // restore --report
     bool yes = false;
 };
 
@@ -36,6 +43,11 @@ struct CliArguments {
 // not fit the interface.
 bool ParseArguments(const std::vector<std::string>& words, CliArguments* arguments,
                     std::string* error);
+
+// Settles the community name: --community, else the first line of --community-file, else
+// `environment` (TOLVANE_COMMUNITY) when set and not empty, else the built-in default. False with
+// a one-line reason when the file cannot be read or the name is too long.
+bool ResolveCommunity(SearchScope* scope, const char* environment, std::string* error);
 
 // The usage lines shown after an argument error, and the whole --help text.
 std::string UsageText();

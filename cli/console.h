@@ -10,7 +10,7 @@ enum CliExit : int {
     kExitIncomplete = 1, // a target not sent, or the search failed
     kExitUsage = 2,      // wrong arguments or an unusable backup file
     kExitNoTarget = 3,
-    kExitInterrupted = 130,
+    // After Ctrl-C, SIGTERM or SIGHUP: 128 + the signal's number (InterruptedExitStatus).
 };
 
 // Outside text (printer names and versions, paths, texts quoted from a file) as the terminal

@@ -13,10 +13,14 @@ namespace {
 volatile std::sig_atomic_t g_interrupted = 0;
 int g_wakeUp[2] = {-1, -1};
 
-void OnInterrupt(int) {
+// SIGTERM and SIGHUP (timeout, systemd, a closed terminal) end a run as Ctrl-C does.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void OnInterrupt(int signal) {
     // The interrupted code may be about to read errno.
     const int savedErrno = errno;
-    g_interrupted = 1;
+    if (g_interrupted == 0)
+        g_interrupted = signal;
     // Only async-signal-safe work here: the byte wakes the waiting main thread.
     const char byte = 1;
     [[maybe_unused]] const ssize_t ignored = ::write(g_wakeUp[1], &byte, 1);
@@ -39,11 +43,16 @@ void CatchInterrupt() {
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int signal : kEndingSignals)
+        ::sigaction(signal, &action, nullptr);
 }
 
 bool Interrupted() {
     return g_interrupted != 0;
+}
+
+int InterruptedExitStatus() {
+    return 128 + (g_interrupted != 0 ? static_cast<int>(g_interrupted) : SIGINT);
 }
 
 bool WaitForInterrupt(std::chrono::milliseconds timeout) {

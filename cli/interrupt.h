@@ -2,11 +2,14 @@
 
 #include <chrono>
 
-// Arms Ctrl-C for one run, with none pending: the first Ctrl-C only raises a flag and wakes
-// WaitForInterrupt; a second one ends the process as usual.
+// Arms Ctrl-C, SIGTERM and SIGHUP for one run, with none pending: the first only raises a flag
+// and wakes WaitForInterrupt; a second of the same kind ends the process as usual.
 void CatchInterrupt();
 
 bool Interrupted();
 
-// Waits up to `timeout` for the first Ctrl-C; true once it has come.
+// The conventional status after the first of those signals: 128 + its number (130 for Ctrl-C).
+int InterruptedExitStatus();
+
+// Waits up to `timeout` for the first of them; true once it has come.
 bool WaitForInterrupt(std::chrono::milliseconds timeout);

@@ -10,6 +10,7 @@
 #include "text/heap.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     TakeProcessHeap();
@@ -19,6 +20,10 @@ int main(int argc, char** argv) {
     if (!ParseArguments(std::vector<std::string>(argv + 1, argv + argc), &arguments, &error)) {
         PrintError(QString::fromLocal8Bit(error));
         std::fputs(UsageText().c_str(), stderr);
+        return kExitUsage;
+    }
+    if (!ResolveCommunity(&arguments.scope, std::getenv("TOLVANE_COMMUNITY"), &error)) {
+        PrintError(QString::fromLocal8Bit(error));
         return kExitUsage;
     }
     switch (arguments.command) {

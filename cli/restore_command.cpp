@@ -176,7 +176,7 @@ int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEn
     if (found == kResultCancelled) {
         PrintError(QStringLiteral("interrupted during the search"));
         return Conclude(arguments, file, data.size(), CancelledInSearch(arguments),
-                        kExitInterrupted);
+                        InterruptedExitStatus());
     }
     if (found != kResultSuccess) {
         PrintError(SearchFailureText(found));
@@ -193,19 +193,19 @@ int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEn
         !Confirmed(file, targets)) {
         CancelWaiting(&printers, QStringLiteral("not confirmed"));
         return Conclude(arguments, file, data.size(), printers,
-                        Interrupted() ? kExitInterrupted : kExitIncomplete);
+                        Interrupted() ? InterruptedExitStatus() : kExitIncomplete);
     }
     if (Interrupted()) {
         CancelWaiting(&printers, QStringLiteral("not started"));
-        return Conclude(arguments, file, data.size(), printers, kExitInterrupted);
+        return Conclude(arguments, file, data.size(), printers, InterruptedExitStatus());
     }
     const bool joined = Deliver(data, arguments.parallel, &printers);
     const bool allSent = std::all_of(printers.begin(), printers.end(), [](const PrinterState& p) {
         return p.outcome == Outcome::Sent;
     });
-    const int status =
-        Conclude(arguments, file, data.size(), printers,
-                 Interrupted() ? kExitInterrupted : (allSent ? kExitSuccess : kExitIncomplete));
+    const int status = Conclude(arguments, file, data.size(), printers,
+                                Interrupted() ? InterruptedExitStatus()
+                                              : (allSent ? kExitSuccess : kExitIncomplete));
     if (!joined) {
         // A worker still sleeps between connection retries; its printer already counts as
         // cancelled and nothing of it is written any more, so the process ends without it.
