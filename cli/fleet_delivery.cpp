@@ -1,5 +1,6 @@
 #include "cli/fleet_delivery.h"
 
+#include "cli/console.h"
 #include "delivery/transport.h"
 #include "text/notices.h"
 
@@ -22,8 +23,9 @@ QString OpenFailure(ResultCode result) {
 
 } // namespace
 
-FleetDelivery::FleetDelivery(std::span<const uint8_t> data, std::vector<PrinterState> printers)
-    : m_data(data) {
+FleetDelivery::FleetDelivery(std::span<const uint8_t> data, std::vector<PrinterState> printers,
+                             std::chrono::seconds stallLimit)
+    : m_data(data), m_stallLimit(stallLimit) {
     for (PrinterState& printer : printers) {
         m_slots.push_back(std::make_unique<Slot>());
         m_slots.back()->state = std::move(printer);
@@ -60,6 +62,7 @@ void FleetDelivery::Deliver(Slot& slot) {
             return;
         slot.state.outcome = Outcome::Sending;
         slot.started = Clock::now();
+        slot.lastProgress = slot.started;
     }
     const std::u16string address = slot.state.address.toStdU16String();
     const std::u16string name = slot.state.name.toStdU16String();
@@ -108,6 +111,8 @@ void FleetDelivery::Deliver(Slot& slot) {
     }
     if (result == kResultSuccess)
         Settle(slot, Outcome::Sent, {});
+    else if (result == kResultCancelled && slot.stalled)
+        Settle(slot, Outcome::Failed, StallReason(slot, sent));
     else if (result == kResultCancelled)
         Settle(slot, Outcome::Cancelled, QStringLiteral("cancelled after %1 bytes").arg(sent));
     else if (confirming)
@@ -136,6 +141,40 @@ void FleetDelivery::Cancel() {
         if (slot->connection != nullptr)
             TransportTable[slot->connection->transportIndex].Cancel(slot->connection);
     }
+}
+
+void FleetDelivery::CancelStalled() {
+    if (m_stallLimit == std::chrono::seconds::zero() || m_cancelled)
+        return;
+    const Clock::time_point now = Clock::now();
+    std::lock_guard guard(m_lock);
+    for (const auto& slot : m_slots) {
+        if (slot->connection == nullptr || slot->stalled)
+            continue;
+        // Progress is the bytes the connection took and the bytes still unacknowledged: while
+        // the printer reads, one of them moves. All data acknowledged is no stall: a printer
+        // that then never closes is the transport's own case.
+        const uint64_t bytes = slot->bytes;
+        const int unacknowledged = UnacknowledgedBytes(slot->connection->socketHandle);
+        if (bytes != slot->watchedBytes || unacknowledged != slot->watchedUnacknowledged ||
+            (bytes == m_data.size() && unacknowledged == 0)) {
+            slot->watchedBytes = bytes;
+            slot->watchedUnacknowledged = unacknowledged;
+            slot->lastProgress = now;
+        } else if (now - slot->lastProgress >= m_stallLimit) {
+            slot->stalledUnacknowledged = std::max(unacknowledged, 0);
+            slot->stalled = true;
+            TransportTable[slot->connection->transportIndex].Cancel(slot->connection);
+        }
+    }
+}
+
+// "took no data for 300 s after 81,920 of 300,096 bytes": the bytes the printer acknowledged.
+QString FleetDelivery::StallReason(const Slot& slot, uint64_t sent) const {
+    const uint64_t unacknowledged = static_cast<uint64_t>(slot.stalledUnacknowledged);
+    return QStringLiteral("took no data for %1 s after %2 of %3 bytes")
+        .arg(m_stallLimit.count())
+        .arg(Grouped(sent - std::min(sent, unacknowledged)), Grouped(m_data.size()));
 }
 
 bool FleetDelivery::Settled() const {

@@ -33,7 +33,9 @@ struct PrinterState {
 // all through the TCP entry of the transport table.
 class FleetDelivery {
   public:
-    FleetDelivery(std::span<const uint8_t> data, std::vector<PrinterState> printers);
+    // A printer that takes no data for `stallLimit` fails (zero: no limit); see CancelStalled.
+    FleetDelivery(std::span<const uint8_t> data, std::vector<PrinterState> printers,
+                  std::chrono::seconds stallLimit = std::chrono::seconds::zero());
     // Cancels and waits for the workers still running.
     ~FleetDelivery();
     FleetDelivery(const FleetDelivery&) = delete;
@@ -42,6 +44,9 @@ class FleetDelivery {
     void Start(int parallel);
     // Raises the cancel flag of every open connection; printers not started are not begun.
     void Cancel();
+    // Ends the deliveries that took no data for the stall limit, each with a reason that says
+    // how far it got. Call it often (every 100 ms): it watches the connections' progress.
+    void CancelStalled();
     // True once every printer has its outcome (a worker may still be closing a connection).
     bool Settled() const;
     std::vector<PrinterState> Snapshot() const;
@@ -58,13 +63,23 @@ class FleetDelivery {
         std::chrono::steady_clock::time_point started;
         std::atomic<uint64_t> bytes{0};
         ConnectionData* connection = nullptr; // open, under m_lock; Cancel only meets it there
+        // The stall watch, on the main thread: the last progress seen and when it changed.
+        uint64_t watchedBytes = 0;
+        int watchedUnacknowledged = -1;
+        std::chrono::steady_clock::time_point lastProgress;
+        // Set when the watch ended the delivery; the bytes the printer had not acknowledged then.
+        std::atomic<bool> stalled{false};
+        int stalledUnacknowledged = 0;
     };
 
     void Work();
     void Deliver(Slot& slot);
     void Settle(Slot& slot, Outcome outcome, const QString& error);
 
+    QString StallReason(const Slot& slot, uint64_t sent) const;
+
     std::span<const uint8_t> m_data;
+    std::chrono::seconds m_stallLimit;
     std::vector<std::unique_ptr<Slot>> m_slots;
     mutable std::mutex m_lock;
     std::atomic<size_t> m_next{0};

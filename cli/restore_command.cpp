@@ -115,12 +115,14 @@ void CancelWaiting(std::vector<PrinterState>* printers, const QString& why) {
 
 // Serves the printers until all have an outcome, or until shortly after Ctrl-C. Returns false
 // when a worker is still making a connection and could not be waited for.
-bool Deliver(const std::vector<uint8_t>& data, int parallel, std::vector<PrinterState>* printers) {
-    auto fleet = std::make_unique<FleetDelivery>(data, *printers);
+bool Deliver(const std::vector<uint8_t>& data, const CliArguments& arguments,
+             std::vector<PrinterState>* printers) {
+    auto fleet = std::make_unique<FleetDelivery>(data, *printers,
+                                                 std::chrono::seconds(arguments.stallSeconds));
     ProgressOutput progress(stderr, ::isatty(STDERR_FILENO) == 1, data.size());
     const Clock::time_point start = Clock::now();
     std::optional<Clock::time_point> windDown;
-    fleet->Start(parallel);
+    fleet->Start(arguments.parallel);
     while (!fleet->Settled()) {
         if (!windDown && WaitForInterrupt(kProgressPeriod)) {
             fleet->Cancel();
@@ -133,6 +135,7 @@ bool Deliver(const std::vector<uint8_t>& data, int parallel, std::vector<Printer
             std::this_thread::sleep_for(
                 std::min<Clock::duration>(kProgressPeriod, *windDown - now));
         }
+        fleet->CancelStalled();
         progress.Update(fleet->Snapshot(),
                         std::chrono::duration<double>(Clock::now() - start).count());
     }
@@ -199,7 +202,7 @@ int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEn
         CancelWaiting(&printers, QStringLiteral("not started"));
         return Conclude(arguments, file, data.size(), printers, InterruptedExitStatus());
     }
-    const bool joined = Deliver(data, arguments.parallel, &printers);
+    const bool joined = Deliver(data, arguments, &printers);
     const bool allSent = std::all_of(printers.begin(), printers.end(), [](const PrinterState& p) {
         return p.outcome == Outcome::Sent;
     });

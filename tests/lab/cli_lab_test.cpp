@@ -326,6 +326,34 @@ TEST_F(CliLab, FirstCtrlCCancelsEveryDeliveryAndStillWritesTheReport) {
     EXPECT_EQ(outcomes.at("10.77.8.3"), "cancelled 0 not started");
 }
 
+TEST_F(CliLab, AStalledPrinterFailsWhileSlowOnesAreNeverCutOff) {
+    // At 200 KB/s the slow printer needs about 5 s, longer than the stall limit.
+    const std::string backup = Backup(1000 * 1000);
+    const QString file = Write(QStringLiteral("stall.rvk"), backup);
+    JobWatcher slow("10.77.10.2");
+    const CliRun run = Run({"restore", file, "--all", "--no-broadcast", "--range", "10.77.10.0/29",
+                            "--stall-timeout", "2", "--report", ReportPath()});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    const auto outcomes = ReportOutcomes();
+    const std::string sent = "sent " + std::to_string(backup.size()) + " ";
+    EXPECT_EQ(outcomes.at("10.77.10.2"), sent);
+    EXPECT_EQ(outcomes.at("10.77.10.3"), sent);
+    EXPECT_NE(outcomes.at("10.77.10.1").find(" took no data for 2 s after "), std::string::npos)
+        << outcomes.at("10.77.10.1");
+    EXPECT_NE(outcomes.at("10.77.10.1").find(" of 1,000,000 bytes"), std::string::npos);
+    EXPECT_TRUE(slow.NextJob(30s) == backup);
+
+    // SIGTERM while the stalled printer holds its delivery: cancelled, reported, 143.
+    QProcess process;
+    Start(process, {"restore", file, "10.77.10.1", "--report", ReportPath()});
+    std::this_thread::sleep_for(1500ms);
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    const CliRun ended = Finish(process);
+    EXPECT_EQ(ended.exitCode, 143) << ended.err;
+    EXPECT_EQ(ReportOutcomes().at("10.77.10.1").rfind("cancelled ", 0), 0u);
+    EXPECT_NE(ended.out.find("10.77.10.1"), std::string::npos) << "the summary";
+}
+
 TEST_F(CliLab, CtrlCDuringTheRangeScanEndsTheRunWithTheReport) {
     const QString file = Write(QStringLiteral("book.rvk"), Backup(4096));
     QProcess process;
