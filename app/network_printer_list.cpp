@@ -93,6 +93,7 @@ void CNetworkPrinterList::RefreshPrinters(int versionKind, QStringView community
     int count = 0;
     if (CollectTickedPrinters(&ticked, &count) == 0)
         return;
+    const QString focus = FocusAddress();
     // The rows refer to the entries about to be released.
     clear();
     const TableOutcome outcome = RebuildPrinterEntries(m_lists, versionKind, community, ticked);
@@ -101,7 +102,7 @@ void CNetworkPrinterList::RefreshPrinters(int versionKind, QStringView community
         OutOfMemoryStop();
         return;
     }
-    Refill();
+    RefillFocusing(focus);
 }
 
 void CNetworkPrinterList::FillPrinterList() {
@@ -134,9 +135,28 @@ void CNetworkPrinterList::UpdateCommandButtons() {
 }
 
 void CNetworkPrinterList::Refill() {
+    RefillFocusing(FocusAddress());
+}
+
+void CNetworkPrinterList::RefillFocusing(const QString& address) {
     FillPrinterList();
     UpdateCommandButtons();
     Resort();
+    FocusOnAddress(address);
+}
+
+QString CNetworkPrinterList::FocusAddress() const {
+    const QModelIndex focus = currentIndex();
+    return focus.isValid() ? GetItemText(focus.row(), kColumnAddress) : QString();
+}
+
+void CNetworkPrinterList::FocusOnAddress(const QString& address) {
+    for (int row = 0; row < GetItemCount() && !address.isEmpty(); ++row) {
+        if (GetItemText(row, kColumnAddress) == address) {
+            setCurrentIndex(model()->index(row, 0));
+            return;
+        }
+    }
 }
 
 void CNetworkPrinterList::SelectAll() {
@@ -239,11 +259,14 @@ void CNetworkPrinterList::SortRows(int column, int direction) {
         return ComparePrinterRows(a.first, b.first, params) < 0;
     });
     // The items are all in `rows`; they leave the list and come back in order.
+    QTreeWidgetItem* const focus = currentItem();
     invisibleRootItem()->takeChildren();
     QList<QTreeWidgetItem*> sorted;
     for (const auto& row : rows)
         sorted.append(row.second);
     addTopLevelItems(sorted);
+    if (focus != nullptr)
+        setCurrentItem(focus);
 }
 
 CSortHeader* CNetworkPrinterList::SortHeader() const {

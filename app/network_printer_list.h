@@ -75,6 +75,10 @@ class CNetworkPrinterList : public CMyListCtrl {
   private:
     void OutOfMemoryStop();
     void SortRows(int column, int direction);
+    // The focus row follows its printer (by address) across refills; none when it is gone.
+    QString FocusAddress() const;
+    void FocusOnAddress(const QString& address);
+    void RefillFocusing(const QString& address);
     CSortHeader* SortHeader() const;
 
     PrinterTableLists* m_lists = nullptr;

@@ -1,6 +1,10 @@
 #include "ui/check_list_ctrl.h"
 
+#include "ui/check_list_accessible.h"
+
+#include <QAccessible>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -11,6 +15,10 @@ namespace {
 constexpr int kStateRole = Qt::UserRole + 1;
 constexpr int kDataRole = Qt::UserRole + 2;
 constexpr int kStateImageSize = 13;
+
+bool IsTickedImage(int state) {
+    return state == kImageTicked || state == kImageTickedLocked;
+}
 
 // In StateImage order.
 const char* const kStateImageFiles[] = {
@@ -35,6 +43,9 @@ CMyListCtrl::CMyListCtrl(QWidget* parent) : QTreeWidget(parent) {
     // Columns may be as narrow as their owner sets them.
     header()->setMinimumSectionSize(0);
     setIconSize(QSize(kStateImageSize, kStateImageSize));
+    // The focus frame spans the row, as the focus row is what Space ticks.
+    setAllColumnsShowFocus(true);
+    InstallCheckListAccessibility();
 }
 
 void CMyListCtrl::InitStateImages() {
@@ -115,8 +126,16 @@ void CMyListCtrl::SetStateImage(int row, int state) {
     QTreeWidgetItem* item = topLevelItem(row);
     if (item == nullptr)
         return;
+    const bool wasTicked = IsTickedImage(item->data(0, kStateRole).toInt());
     item->setData(0, kStateRole, state);
     ShowStateImage(item);
+    if (IsTickedImage(state) != wasTicked && QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        event.setChild(row);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void CMyListCtrl::SetItemText(int row, int column, const QString& text) {
@@ -138,6 +157,28 @@ void* CMyListCtrl::GetItemData(int row) const {
     const QTreeWidgetItem* item = topLevelItem(row);
     return item != nullptr ? reinterpret_cast<void*>(item->data(0, kDataRole).value<quintptr>())
                            : nullptr;
+}
+
+void CMyListCtrl::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        if (currentIndex().isValid())
+            OnCellClick(currentIndex().row(), 0);
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void CMyListCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // The tree view's own focus event names a cell, which the rows this list shows assistive
+    // technology do not have: the row is named instead, and the frame redrawn.
+    QAbstractItemView::currentChanged(current, previous);
+    viewport()->update();
+    if (current.isValid() && hasFocus() && QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(current.row());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void CMyListCtrl::mousePressEvent(QMouseEvent* event) {

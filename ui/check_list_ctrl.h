@@ -16,8 +16,10 @@ enum StateImage : int {
 };
 
 // A report-view list whose rows carry a tick box drawn from the control's own four state
-// images. A left click is turned into a (row, column) event for the derived class; there is no
-// keyboard toggle. A press on one row released on another is a drag, not a click.
+// images. A left click is turned into a (row, column) event for the derived class; a press on
+// one row released on another is a drag, not a click. From the keyboard the arrow, Home, End
+// and page keys move a focus row (a frame; rows are never shown selected), and Space is a click
+// on the focus row's tick box, so every tick can be reached without a mouse.
 class CMyListCtrl : public QTreeWidget {
     Q_OBJECT
   public:
@@ -55,6 +57,8 @@ class CMyListCtrl : public QTreeWidget {
     void* GetItemData(int row) const;
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 

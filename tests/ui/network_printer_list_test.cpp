@@ -5,6 +5,7 @@
 #include "text/notices.h"
 #include "ui/sort_header.h"
 
+#include <QAccessible>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -117,7 +118,7 @@ class NetworkPrinterListTest : public QObject {
         Table table({{u"10.0.0.10", u"Korvil A"},
                      {u"10.0.0.9", u"-", kStatusNotCompleted, 1, 0},
                      {u"10.0.0.2", u"Korvil B", kStatusFailed, 0, 1},
-                     {u"10.0.0.3", u"Korvil C", kStatusSent, 1, 0}});
+                     {u"10.0.0.3", u"Korvil\r\nC\x1b]0;", kStatusSent, 1, 0}});
         CNetworkPrinterList& list = *table.list;
         QCOMPARE(list.headerItem()->text(0), QStringLiteral("  Select"));
         QCOMPARE(list.headerItem()->text(1), QStringLiteral("IP Address"));
@@ -130,7 +131,8 @@ class NetworkPrinterListTest : public QObject {
         QCOMPARE(table.States(), (QList<int>{1, 4, 2, 4}));
         QCOMPARE(table.Column(0), (QStringList{kUnchecked, kUnchecked, kChecked, kUnchecked}));
         QCOMPARE(table.Column(1), (QStringList{"10.0.0.10", "10.0.0.9", "10.0.0.2", "10.0.0.3"}));
-        QCOMPARE(table.Column(2), (QStringList{"Korvil A", "-", "Korvil B", "Korvil C"}));
+        QCOMPARE(table.Column(2),
+                 (QStringList{"Korvil A", "-", "Korvil B", "Korvil\\r\\nC\\x1b]0;"}));
         QCOMPARE(table.Column(3),
                  (QStringList{"Not completed", "Not completed", "Failed", "Sent"}));
         QCOMPARE(list.EntryAt(2), Members(table.lists.entries)[2]);
@@ -180,8 +182,74 @@ class NetworkPrinterListTest : public QObject {
         QVERIFY(table.list->selectionModel()->selectedIndexes().isEmpty());
         for (int row = 0; row < 2; ++row)
             QVERIFY(!table.list->selectionModel()->isRowSelected(row, QModelIndex()));
-        // No keyboard toggle.
-        QCOMPARE(table.States(), (QList<int>{2, 1}));
+        // Space ticked the focus row, still without selecting it.
+        QCOMPARE(table.States(), (QList<int>{2, 2}));
+    }
+
+    void keyboardMovesTheFocusAndSpaceClicksTheTick_data() {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<QList<int>>("states");
+        const int home = Qt::Key_Home, end = Qt::Key_End, down = Qt::Key_Down, up = Qt::Key_Up;
+        const int space = Qt::Key_Space, pageUp = Qt::Key_PageUp, pageDown = Qt::Key_PageDown;
+        QTest::newRow("Tab reaches the first row; Space ticks it")
+            << QList<int>{space} << 0 << QList<int>{2, 4, 1};
+        QTest::newRow("the locked row takes the focus and keeps its tick")
+            << QList<int>{down, space} << 1 << QList<int>{1, 4, 1};
+        QTest::newRow("End, Space twice: ticked and unticked again")
+            << QList<int>{end, space, space} << 2 << QList<int>{1, 4, 1};
+        QTest::newRow("Page Down, Up, Home and Page Up move the focus")
+            << QList<int>{pageDown, space, up, home, pageUp, space} << 0 << QList<int>{2, 4, 2};
+    }
+    void keyboardMovesTheFocusAndSpaceClicksTheTick() {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, focus);
+        QFETCH(QList<int>, states);
+        Table table({{u"10.0.0.1", u"A"},
+                     {u"10.0.0.2", u"-", kStatusNotCompleted, 1, 0},
+                     {u"10.0.0.3", u"C"}});
+        QVERIFY(table.Show());
+        table.download.setFocus();
+        QTest::keyClick(&table.download, Qt::Key_Tab);
+        QTRY_VERIFY(table.list->hasFocus());
+        for (const int key : keys)
+            QTest::keyClick(table.list, static_cast<Qt::Key>(key));
+        QCOMPARE(table.list->currentIndex().row(), focus);
+        QCOMPARE(table.States(), states);
+        QCOMPARE(table.clearAll.isEnabled(), states.contains(2));
+        QVERIFY(table.list->selectionModel()->selectedIndexes().isEmpty());
+    }
+
+    void screenReadersHearTicksLocksAndTexts() {
+        Table table({{u"10.0.0.1", u"A", kStatusFailed, 0, 1},
+                     {u"10.0.0.2", u"B"},
+                     {u"10.0.0.3", u"-", kStatusNotCompleted, 1, 0}});
+        QVERIFY(table.Show());
+        table.list->setFocus();
+        table.list->setCurrentIndex(table.list->model()->index(2, 0));
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(table.list);
+        QVERIFY(list != nullptr);
+        QCOMPARE(list->childCount(), 3);
+        const struct {
+            bool checked;
+            bool disabled;
+            QString name;
+        } rows[] = {{true, false, "10.0.0.1, A, Failed"},
+                    {false, false, "10.0.0.2, B, Not completed"},
+                    {false, true, "10.0.0.3, -, Not completed"}};
+        for (int row = 0; row < 3; ++row) {
+            const QAccessible::State state = list->child(row)->state();
+            QVERIFY(state.checkable);
+            QCOMPARE(bool(state.checked), rows[row].checked);
+            QCOMPARE(bool(state.disabled), rows[row].disabled);
+            QCOMPARE(bool(state.focused), row == 2);
+            QCOMPARE(list->child(row)->text(QAccessible::Name), rows[row].name);
+        }
+        QCOMPARE(list->focusChild(), list->child(2));
+        // The toggle action follows the click rules.
+        QVERIFY(list->child(2)->actionInterface()->actionNames().isEmpty());
+        list->child(1)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(table.States(), (QList<int>{2, 2, 4}));
     }
 
     void clicksOutsideTheRowsChangeNothing() {
@@ -357,6 +425,10 @@ class NetworkPrinterListTest : public QObject {
         QCOMPARE(table.list->GetStateImage(table.RowOf("10.0.0.2")), int{kTickTicked});
         QCOMPARE(table.list->GetStateImage(table.RowOf("10.0.0.1")), int{kTickUnticked});
         QCOMPARE(table.lists.entries->ticked, 1);
+        // The focus row follows its printer through the refresh and a re-sort.
+        QCOMPARE(table.list->currentIndex().row(), table.RowOf("10.0.0.2"));
+        table.ClickHeader(1);
+        QCOMPARE(table.list->currentIndex().row(), table.RowOf("10.0.0.2"));
     }
 
     void aFailedSearchLeavesAnEmptyTable() {
