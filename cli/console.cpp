@@ -25,8 +25,7 @@ int NoticeAsErrorLine(QWidget*, const QString& text, const QString&, unsigned fl
 } // namespace
 
 QString Inert(const QString& text) {
-    return QString::fromStdU16String(InertText(std::u16string_view(
-        reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()))));
+    return QString::fromStdString(InertText(text.toStdString()));
 }
 
 void PrintOut(const QString& line) {

@@ -43,21 +43,4 @@ TEST(InertText, EscapesWhatCouldSteerADisplay) {
     }
 }
 
-TEST(InertText, WideTextFollowsTheSameRule) {
-    const struct {
-        const char* why;
-        std::u16string in;
-        std::u16string shown;
-    } cases[] = {
-        {"kept", u"Kop\u00EDa \U0001F5A8", u"Kop\u00EDa \U0001F5A8"},
-        {"controls", u"A\r\n\x1b[2J\u009b\u202e", u"A\\r\\n\\x1b[2J\\u009b\\u202e"},
-        {"lone surrogates", std::u16string(u"a") + char16_t(0xD800) + u"b" + char16_t(0xDC00),
-         u"a\\ud800b\\udc00"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.why);
-        EXPECT_EQ(InertText(c.in), c.shown);
-    }
-}
-
 } // namespace
