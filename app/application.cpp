@@ -8,8 +8,8 @@
 #include "text/heap.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
-#include "text/string_table.h"
 #include "ui/qt_message_box.h"
+#include "ui/qt_text.h"
 
 const QString CTolvaneApp::InstanceName = QStringLiteral("Tolvane_Korvil_2950MFP");
 
@@ -38,7 +38,7 @@ bool CTolvaneApp::InitInstance() {
 
     // Control container support: no ActiveX here, nothing to enable.
 
-    m_windowClassName = ResString(IDS_WINDOW_CLASS);
+    m_windowClassName = ResQString(IDS_WINDOW_CLASS);
     if (!FirstInstance())
         return false;
 
@@ -57,6 +57,6 @@ bool CTolvaneApp::InitInstance() {
 
 bool CTolvaneApp::FirstInstance() {
     m_singleInstance = new SingleInstance(InstanceName, this);
-    return m_singleInstance->Claim(ResString(IDS_MAIN_TITLE)) ==
+    return m_singleInstance->Claim(ResQString(IDS_MAIN_TITLE)) ==
            SingleInstance::Outcome::FirstInstance;
 }

@@ -4,21 +4,21 @@
 #include "app/network_printer_list.h"
 #include "delivery/backup_file.h"
 #include "discovery/snmp_codec.h"
-#include "platform/file_filter.h"
 #include "platform/message_box.h"
 #include "platform/text_convert.h"
 #include "printers/printer_table.h"
 #include "text/heap.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
-#include "text/string_table.h"
 #include "ui/about_dialog.h"
 #include "ui/add_printer_dialog.h"
 #include "ui/busy_cursor.h"
 #include "ui/community_dialog.h"
 #include "ui/drag_edit.h"
 #include "ui/field_exchange.h"
+#include "ui/file_filter.h"
 #include "ui/program_icon.h"
+#include "ui/qt_text.h"
 #include "ui/sending_dialog.h"
 
 #include <QFileDialog>
@@ -212,7 +212,7 @@ void CTolvaneDlg::OnInitDialog() {
         return;
     m_printerList->InitHeaderImages();
     m_printerList->InitialSort();
-    setWindowTitle(ResString(IDS_MAIN_TITLE));
+    setWindowTitle(ResQString(IDS_MAIN_TITLE));
 }
 
 const AppSettings& CTolvaneDlg::SourceSettings() {
@@ -247,7 +247,8 @@ void CTolvaneDlg::OnAddPrinter() {
         ShowOutOfMemory();
         return;
     }
-    CopyWideField(printer->ipAddress, kIpUnits, DottedAddress(m_dlgSetIPAddress->Address()));
+    CopyWideField(printer->ipAddress, kIpUnits,
+                  WideOf(DottedAddress(m_dlgSetIPAddress->Address())));
     ManualPrinter** tail = &m_lists.manualPrinters;
     bool known = false;
     for (; *tail != nullptr; tail = &(*tail)->next)
@@ -272,8 +273,8 @@ void CTolvaneDlg::OnBrowse() {
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setDefaultSuffix(ResString(IDS_BACKUP_EXTENSION));
-    dialog.setNameFilter(QtFileFilter(ResString(IDS_BACKUP_FILTER)));
+    dialog.setDefaultSuffix(ResQString(IDS_BACKUP_EXTENSION));
+    dialog.setNameFilter(QtFileFilter(ResQString(IDS_BACKUP_FILTER)));
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         m_backupFileName = dialog.selectedFiles().constFirst();
     DoDataExchange(false);
@@ -302,14 +303,14 @@ void CTolvaneDlg::OnDownload() {
         ReadFieldText(m_fileNameEdit, kDeliveryPathChars, &m_backupFileName);
         return;
     }
-    CopyWideField(m_settings.backupFilePath, kPathUnits, m_backupFileName);
+    CopyWideField(m_settings.backupFilePath, kPathUnits, WideOf(m_backupFileName));
     if (m_backupFileName.isEmpty()) {
         AppMessageBox(IDS_ENTER_FILE_NAME, MB_OK);
         return;
     }
     if (AppMessageBox(IDS_CONFIRM_SEND, MB_YESNO) != IDYES)
         return;
-    const QStringView path(m_settings.backupFilePath);
+    const std::u16string_view path = WideText(m_settings.backupFilePath);
     if (!BackupFileExists(path)) {
         AppMessageBox(IDS_FILE_NOT_EXIST, MB_OK);
         return;
@@ -334,8 +335,8 @@ void CTolvaneDlg::Deliver() {
         AppMessageBox(IDS_SELECT_PRINTERS, MB_OK);
         return;
     }
-    m_sending->SetStatusText(ResString(IDS_SENDING_PRINTER) +
-                             WideText(m_lists.nodes->ipAddress).toString());
+    m_sending->SetStatusText(ResQString(IDS_SENDING_PRINTER) +
+                             QtText(WideText(m_lists.nodes->ipAddress)));
     m_sending->SetDeliveryList(m_lists.nodes);
     m_sending->SetTransportIndex(kTcpTransportIndex);
     m_sending->SetJobFlag(1);

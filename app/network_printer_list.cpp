@@ -3,7 +3,7 @@
 #include "platform/text_convert.h"
 #include "text/inert_text.h"
 #include "text/string_ids.h"
-#include "text/string_table.h"
+#include "ui/qt_text.h"
 #include "ui/sort_header.h"
 
 #include <QAbstractButton>
@@ -36,9 +36,7 @@ constexpr int kMarkDown = 1;
 
 // A device chooses its own name: shown inert, it stays on one line of its row.
 QString ShownName(const char16_t* name) {
-    const QStringView text = WideText(name);
-    return QString::fromStdU16String(
-        InertText(std::u16string_view(text.utf16(), static_cast<size_t>(text.size()))));
+    return QtText(InertText(WideText(name)));
 }
 
 } // namespace
@@ -61,7 +59,7 @@ void CNetworkPrinterList::SetUpTable(PrinterTableLists* lists) {
     setColumnCount(static_cast<int>(std::size(kColumns)));
     QStringList titles;
     for (const Column& column : kColumns)
-        titles.append(ResString(column.title));
+        titles.append(ResQString(column.title));
     setHeaderLabels(titles);
     for (int i = 0; i < columnCount(); ++i)
         header()->resizeSection(i, kColumns[i].width);
@@ -82,7 +80,7 @@ int CNetworkPrinterList::BuildModelList(const char* modelList) {
 }
 
 int CNetworkPrinterList::RunDiscoveryDriver(int versionKind, QStringView community) {
-    const TableOutcome outcome = ::RunDiscoveryDriver(m_lists, versionKind, community);
+    const TableOutcome outcome = ::RunDiscoveryDriver(m_lists, versionKind, WideOf(community));
     if (outcome == kTableOutOfMemory)
         OutOfMemoryStop();
     return outcome == kTableRebuilt ? 1 : 0;
@@ -96,7 +94,8 @@ void CNetworkPrinterList::RefreshPrinters(int versionKind, QStringView community
     const QString focus = FocusAddress();
     // The rows refer to the entries about to be released.
     clear();
-    const TableOutcome outcome = RebuildPrinterEntries(m_lists, versionKind, community, ticked);
+    const TableOutcome outcome =
+        RebuildPrinterEntries(m_lists, versionKind, WideOf(community), ticked);
     FreeDeliveryNodes(ticked);
     if (outcome == kTableOutOfMemory) {
         OutOfMemoryStop();
@@ -113,10 +112,10 @@ void CNetworkPrinterList::FillPrinterList() {
         QTreeWidgetItem* item = InsertRow(row, state);
         // Without the selectable flag a row refuses the selection a click asks for.
         item->setFlags(Qt::ItemIsEnabled);
-        SetItemText(row, kColumnTick, TickText(state == kTickTicked));
-        SetItemText(row, kColumnAddress, WideText(entry->ipAddress).toString());
+        SetItemText(row, kColumnTick, QtText(TickText(state == kTickTicked)));
+        SetItemText(row, kColumnAddress, QtText(WideText(entry->ipAddress)));
         SetItemText(row, kColumnName, ShownName(entry->name));
-        SetItemText(row, kColumnStatus, StatusText(entry->status));
+        SetItemText(row, kColumnStatus, QtText(StatusText(entry->status)));
         SetItemData(row, entry);
     }
 }
@@ -166,7 +165,7 @@ void CNetworkPrinterList::SelectAll() {
             continue;
         if (!IsLockedState(GetStateImage(row)))
             SetStateImage(row, kTickTicked);
-        SetItemText(row, kColumnTick, TickText(true));
+        SetItemText(row, kColumnTick, QtText(TickText(true)));
         entry->ticked = IsTickedState(GetStateImage(row)) ? 1 : 0;
     }
     UpdateCommandButtons();
@@ -176,7 +175,7 @@ void CNetworkPrinterList::ClearAll() {
     for (int row = 0; row < GetItemCount(); ++row) {
         if (!IsLockedState(GetStateImage(row)))
             SetStateImage(row, kTickUnticked);
-        SetItemText(row, kColumnTick, TickText(false));
+        SetItemText(row, kColumnTick, QtText(TickText(false)));
         if (PrinterEntry* entry = EntryAt(row))
             entry->ticked = IsTickedState(GetStateImage(row)) ? 1 : 0;
     }
@@ -238,7 +237,7 @@ void CNetworkPrinterList::OnCellClick(int row, int column) {
         return;
     SetCheck(row, !IsTickedState(GetStateImage(row)));
     const bool ticked = IsTickedState(GetStateImage(row));
-    SetItemText(row, kColumnTick, TickText(ticked));
+    SetItemText(row, kColumnTick, QtText(TickText(ticked)));
     if (PrinterEntry* entry = EntryAt(row))
         entry->ticked = ticked ? 1 : 0;
     UpdateCommandButtons();

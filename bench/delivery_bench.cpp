@@ -7,7 +7,7 @@
 #include "printers/printer_records.h"
 #include "text/heap.h"
 #include "text/string_ids.h"
-#include "text/string_table.h"
+#include "ui/qt_text.h"
 #include "ui/sending_dialog.h"
 
 #include <QApplication>
@@ -32,7 +32,7 @@ DeliveryNode* MakeNodes() {
     DeliveryNode** tail = &head;
     for (int i = 1; i <= kPrinters; ++i) {
         auto* node = HeapNew<DeliveryNode>();
-        CopyWideField(node->ipAddress, kNodeIpUnits, QStringLiteral("10.77.1.%1").arg(i));
+        CopyWideField(node->ipAddress, kNodeIpUnits, u"10.77.1." + NarrowToWide(std::to_string(i)));
         CopyWideField(node->name, kNameUnits, u"Korvil 2950MFP-N");
         *tail = node;
         tail = &node->next;
@@ -66,7 +66,7 @@ void ServeTenPrinters(benchmark::State& state) {
         DeliveryNode* nodes = MakeNodes();
         dialog.SetBackupFilePath(path);
         dialog.SetDeliveryList(nodes);
-        dialog.SetStatusText(ResString(IDS_SENDING_PRINTER) + QStringLiteral("10.77.1.1"));
+        dialog.SetStatusText(ResQString(IDS_SENDING_PRINTER) + QStringLiteral("10.77.1.1"));
         dialog.SetTransportIndex(kTcpTransportIndex);
         dialog.SetJobFlag(1);
         const auto start = std::chrono::steady_clock::now();

@@ -44,9 +44,9 @@ BackupCheck Verdict(const QString& path, BackupContent content, const char* prod
     if (content != BackupContent::Valid)
         return {false, prefix + ContentProblem(content)};
     if (!CheckProductCode(productCode))
-        return {false,
-                prefix + QStringLiteral("wrong product (code \"%1\", expected \"%2\")")
-                             .arg(QString::fromLatin1(productCode), ResString(IDS_PRODUCT_CODE))};
+        return {false, prefix + QStringLiteral("wrong product (code \"%1\", expected \"%2\")")
+                                    .arg(QString::fromLatin1(productCode),
+                                         QString::fromStdU16String(ResString(IDS_PRODUCT_CODE)))};
     return {true, prefix + QStringLiteral("backup file for this product")};
 }
 
@@ -68,16 +68,16 @@ BackupCheck ReadVerdict(const QString& path, ExclusiveFile& file, std::vector<ui
 } // namespace
 
 BackupCheck CheckBackup(const QString& path) {
-    if (!BackupFileExists(path))
+    if (!BackupFileExists(path.toStdU16String()))
         return OpenFailure(path);
     char productCode[kProductCodeFieldBytes] = {};
-    return Verdict(path, InspectBackupFile(path, productCode), productCode);
+    return Verdict(path, InspectBackupFile(path.toStdU16String(), productCode), productCode);
 }
 
 BackupCheck ReadBackup(const QString& path, std::vector<uint8_t>* data) {
     data->clear();
     ExclusiveFile file;
-    if (!file.Open(path))
+    if (!file.Open(path.toStdU16String()))
         return OpenFailure(path);
     const BackupCheck check = ReadVerdict(path, file, data);
     if (!check.accepted)

@@ -7,8 +7,9 @@
 
 namespace {
 
-int NoticeAsErrorLine(QWidget*, const QString& text, const QString&, unsigned flags) {
-    QString line = text;
+int NoticeAsErrorLine(WindowHandle, const std::u16string& text, const std::u16string&,
+                      unsigned flags) {
+    QString line = QString::fromStdU16String(text);
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     PrintError(line);
     // A question nobody answered is declined.

@@ -112,7 +112,7 @@ int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEnt
     std::set<QString> seen;
     for (const PrinterEntry* entry = chain; entry != nullptr; entry = entry->next) {
         // The first answer from an address wins, as in the exchange itself.
-        if (seen.insert(WideText(entry->ipAddress).toString()).second)
+        if (seen.insert(QStringView(WideText(entry->ipAddress)).toString()).second)
             rows.push_back(entry);
     }
     const SortParams byAddress{1, IsTextColumn(1), 1};
@@ -121,9 +121,9 @@ int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEnt
     });
     for (const PrinterEntry* entry : rows) {
         // The table locks exactly the rows of printers without a name, and shows "-" for them.
-        const QStringView version = WideText(entry->versionText);
-        found->push_back({WideText(entry->ipAddress).toString(),
-                          entry->locked ? QString() : WideText(entry->name).toString(),
+        const QStringView version(WideText(entry->versionText));
+        found->push_back({QStringView(WideText(entry->ipAddress)).toString(),
+                          entry->locked ? QString() : QStringView(WideText(entry->name)).toString(),
                           version == u"-" ? QString() : version.toString()});
     }
     FreePrinterEntries(chain);

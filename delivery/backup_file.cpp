@@ -72,12 +72,12 @@ char16_t FoldAsciiLetter(char16_t c) {
 
 } // namespace
 
-bool BackupFileExists(QStringView path) {
+bool BackupFileExists(std::u16string_view path) {
     ExclusiveFile file;
     return file.Open(path);
 }
 
-BackupContent InspectBackupFile(QStringView path, char* productCode) {
+BackupContent InspectBackupFile(std::u16string_view path, char* productCode) {
     productCode[0] = '\0';
     ExclusiveFile file;
     if (!file.Open(path))
@@ -96,15 +96,15 @@ BackupContent InspectBackupFile(QStringView path, char* productCode) {
     return verdict;
 }
 
-bool ValidateBackupFile(QStringView path, char* productCode) {
+bool ValidateBackupFile(std::u16string_view path, char* productCode) {
     return InspectBackupFile(path, productCode) == BackupContent::Valid;
 }
 
 bool CheckProductCode(const char* productCode) {
-    const QString expected = ResString(IDS_PRODUCT_CODE);
-    const QString field = NarrowToWide(productCode);
+    const std::u16string expected = ResString(IDS_PRODUCT_CODE);
+    const std::u16string field = NarrowToWide(productCode);
     return field.size() == expected.size() &&
-           std::equal(field.begin(), field.end(), expected.begin(), [](QChar a, QChar b) {
-               return FoldAsciiLetter(a.unicode()) == FoldAsciiLetter(b.unicode());
+           std::equal(field.begin(), field.end(), expected.begin(), [](char16_t a, char16_t b) {
+               return FoldAsciiLetter(a) == FoldAsciiLetter(b);
            });
 }

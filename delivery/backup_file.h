@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QStringView>
-
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // Room for the product-code field of a backup file: 16 bytes and a terminator.
 constexpr int kProductCodeFieldBytes = 17;
@@ -16,7 +15,7 @@ constexpr int kPathUnits = 256;
 
 // True when the file opens for reading without sharing (it exists, is readable and no other
 // program holds it locked).
-bool BackupFileExists(QStringView path);
+bool BackupFileExists(std::u16string_view path);
 
 // What the content check found, by the first rule that failed.
 enum class BackupContent {
@@ -29,13 +28,13 @@ enum class BackupContent {
 };
 
 // ValidateBackupFile with the reason for a refusal.
-BackupContent InspectBackupFile(QStringView path, char* productCode);
+BackupContent InspectBackupFile(std::u16string_view path, char* productCode);
 
 // Reads the whole file and checks that its text part carries a component marker and the
 // download keyword; on success `productCode` (kProductCodeFieldBytes) holds the product-code
 // field that follows the keyword. False for an unreadable, empty or 4 GiB or larger file, and
 // when memory runs out (after the out-of-memory notice).
-bool ValidateBackupFile(QStringView path, char* productCode);
+bool ValidateBackupFile(std::u16string_view path, char* productCode);
 
 // The content check of ValidateBackupFile over `length` bytes of file content; fills
 // `productCode` the same way ("" when the check fails). Valid, NoComponentMarker or

@@ -14,8 +14,8 @@
 namespace {
 
 // A node's label in the status text and the notices: its IP address text.
-QString NodeLabel(const DeliveryNode* node) {
-    return WideText(node->ipAddress).toString();
+std::u16string NodeLabel(const DeliveryNode* node) {
+    return std::u16string(WideText(node->ipAddress));
 }
 
 } // namespace
@@ -44,7 +44,7 @@ DeliveryJob::~DeliveryJob() {
     HeapFree(m_job.data);
 }
 
-void DeliveryJob::SetBackupFilePath(QStringView path) {
+void DeliveryJob::SetBackupFilePath(std::u16string_view path) {
     CopyWideField(m_path, kPathUnits, path);
 }
 
@@ -52,7 +52,7 @@ void DeliveryJob::SetDeliveryList(DeliveryNode* nodes) {
     m_nodes = nodes;
 }
 
-void DeliveryJob::SetStatusText(const QString& text) {
+void DeliveryJob::SetStatusText(const std::u16string& text) {
     m_statusText = text;
 }
 

@@ -4,12 +4,11 @@
 #include "delivery/delivery_node.h"
 #include "delivery/send_job.h"
 
-#include <QString>
-#include <QStringView>
-
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <string_view>
 
 // The job's timer period.
 constexpr int kDeliveryTickMs = 100;
@@ -18,7 +17,7 @@ constexpr int kDeliveryTickMs = 100;
 class DeliveryJobView {
   public:
     virtual ~DeliveryJobView() = default;
-    virtual void ShowStatusText(const QString& text) = 0;
+    virtual void ShowStatusText(const std::u16string& text) = 0;
     virtual void SetProgressRange(int lower, int upper) = 0;
     // 0 shows an empty bar; other positions lie within the range.
     virtual void SetProgressPosition(int position) = 0;
@@ -50,16 +49,16 @@ class DeliveryJob {
     DeliveryJob& operator=(const DeliveryJob&) = delete;
 
     // Set up by the main window before each run.
-    void SetBackupFilePath(QStringView path); // keeps at most 255 characters
+    void SetBackupFilePath(std::u16string_view path); // keeps at most 255 characters
     void SetDeliveryList(DeliveryNode* nodes);
-    void SetStatusText(const QString& text);
+    void SetStatusText(const std::u16string& text);
     void SetTransportIndex(int32_t index);
     void SetJobFlag(int32_t flag);
 
     // 0 when the job ended without a usable outcome (unreadable file, memory exhausted): the
     // printer table must then stay as it was. Otherwise each node's sent flag tells.
     int32_t JobFlag() const { return m_jobFlag; }
-    const QString& StatusText() const { return m_statusText; }
+    const std::u16string& StatusText() const { return m_statusText; }
 
     // The dialog has opened: reads the file and starts the timer, or ends the job at once.
     void Initialise(DeliveryJobView* view);
@@ -86,7 +85,7 @@ class DeliveryJob {
     SendJob m_job{};
     DeliveryNode* m_nodes = nullptr;
     char16_t m_path[kPathUnits] = {};
-    QString m_statusText;
+    std::u16string m_statusText;
     bool m_cancelRequest = false;
     std::optional<std::mutex> m_lock; // the delivery lock, alive for one run
     WorkerThread m_worker;

@@ -4,6 +4,7 @@
 #include "text/heap.h"
 #include "text/notices.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,8 +12,8 @@
 namespace {
 
 struct PartKey {
-    QStringView key;
-    QStringView label;
+    std::u16string_view key;
+    std::u16string_view label;
 };
 
 constexpr PartKey kPartKeys[] = {
@@ -21,15 +22,18 @@ constexpr PartKey kPartKeys[] = {
     {u"IOT", u"Engine"},
 };
 
-QString ReplacePartKeys(QStringView tail) {
-    QString text = tail.toString();
-    for (const PartKey& part : kPartKeys)
-        text.replace(part.key.data(), part.key.size(), part.label.data(), part.label.size(),
-                     Qt::CaseSensitive);
+std::u16string ReplacePartKeys(std::u16string_view tail) {
+    std::u16string text(tail);
+    for (const PartKey& part : kPartKeys) {
+        // Every occurrence, left to right; a label put in is not searched again.
+        for (size_t at = text.find(part.key); at != std::u16string::npos;
+             at = text.find(part.key, at + part.label.size()))
+            text.replace(at, part.key.size(), part.label);
+    }
     return text;
 }
 
-QStringView LabelFor(int versionKind) {
+std::u16string_view LabelFor(int versionKind) {
     switch (versionKind) {
     case kVersionController:
         return u"Controller";
@@ -42,18 +46,18 @@ QStringView LabelFor(int versionKind) {
     }
 }
 
-QStringView TrimSpaces(QStringView text) {
-    qsizetype first = 0;
-    qsizetype end = text.size();
+std::u16string_view TrimSpaces(std::u16string_view text) {
+    size_t first = 0;
+    size_t end = text.size();
     while (first < end && text[first] == u' ')
         ++first;
     while (end > first && text[end - 1] == u' ')
         --end;
-    return text.sliced(first, end - first);
+    return text.substr(first, end - first);
 }
 
-qsizetype SkipAll(QStringView text, char16_t delimiter) {
-    qsizetype position = 0;
+size_t SkipAll(std::u16string_view text, char16_t delimiter) {
+    size_t position = 0;
     while (position < text.size() && text[position] == delimiter)
         ++position;
     return position;
@@ -61,45 +65,45 @@ qsizetype SkipAll(QStringView text, char16_t delimiter) {
 
 // The piece after the leading delimiters, up to the next delimiter or the end (a tokenizer's
 // first token); empty when nothing but delimiters is there.
-QStringView FirstPiece(QStringView text, char16_t delimiter) {
-    const qsizetype start = SkipAll(text, delimiter);
-    const qsizetype end = text.indexOf(QChar(delimiter), start);
-    return text.sliced(start, (end < 0 ? text.size() : end) - start);
+std::u16string_view FirstPiece(std::u16string_view text, char16_t delimiter) {
+    const size_t start = SkipAll(text, delimiter);
+    const size_t end = text.find(delimiter, start);
+    return text.substr(start, (end == std::u16string_view::npos ? text.size() : end) - start);
 }
 
 // The version text after `label` in the parts list, or empty.
-QStringView VersionIn(QStringView parts, QStringView label) {
-    if (label.isEmpty())
+std::u16string_view VersionIn(std::u16string_view parts, std::u16string_view label) {
+    if (label.empty())
         return {};
-    const qsizetype at = parts.indexOf(label, 0, Qt::CaseSensitive);
-    if (at < 0)
+    const size_t at = parts.find(label);
+    if (at == std::u16string_view::npos)
         return {};
-    return TrimSpaces(FirstPiece(parts.sliced(at + label.size()), u','));
+    return TrimSpaces(FirstPiece(parts.substr(at + label.size()), u','));
 }
 
 struct SplitText {
     bool parenthesised = false;
-    QStringView name;
-    QStringView version;
+    std::u16string_view name;
+    std::u16string_view version;
 };
 
-SplitText SplitNormalized(QStringView text, int versionKind) {
+SplitText SplitNormalized(std::u16string_view text, int versionKind) {
     SplitText result;
     // A list opener must end the name piece; a text that is empty, all "(", without "(", or
     // with nothing but a list after its leading "(" has no name before a list.
-    const qsizetype nameStart = SkipAll(text, u'(');
-    const qsizetype opener = text.indexOf(u'(', nameStart);
-    if (opener < 0)
+    const size_t nameStart = SkipAll(text, u'(');
+    const size_t opener = text.find(u'(', nameStart);
+    if (opener == std::u16string_view::npos)
         return result;
-    const QStringView rest = text.sliced(opener + 1);
-    const qsizetype partsStart = SkipAll(rest, u')');
-    if (partsStart == rest.size() || !rest.contains(u')'))
+    const std::u16string_view rest = text.substr(opener + 1);
+    const size_t partsStart = SkipAll(rest, u')');
+    if (partsStart == rest.size() || rest.find(u')') == std::u16string_view::npos)
         return result;
-    const qsizetype closer = rest.indexOf(u')', partsStart);
-    const QStringView parts =
-        rest.sliced(partsStart, (closer < 0 ? rest.size() : closer) - partsStart);
+    const size_t closer = rest.find(u')', partsStart);
+    const std::u16string_view parts = rest.substr(
+        partsStart, (closer == std::u16string_view::npos ? rest.size() : closer) - partsStart);
     result.parenthesised = true;
-    result.name = TrimSpaces(text.sliced(nameStart, opener - nameStart));
+    result.name = TrimSpaces(text.substr(nameStart, opener - nameStart));
     result.version = VersionIn(parts, LabelFor(versionKind));
     return result;
 }
@@ -108,21 +112,21 @@ SplitText SplitNormalized(QStringView text, int versionKind) {
 // next.
 struct NarrowForm {
     std::string whole;
-    std::vector<qsizetype> starts;
+    std::vector<ptrdiff_t> starts;
 };
 
 // Whether `description` holds the d bytes of `model` in narrow text, starting at a character.
-bool ContainsModel(QStringView description, const char* model, size_t d, NarrowForm& form) {
+bool ContainsModel(std::u16string_view description, const char* model, size_t d, NarrowForm& form) {
     // The text is converted once, not from every start: a start at a character takes the bytes
     // of the whole conversion from that character on.
     WideToNarrowMapped(description, form.whole, form.starts);
     const std::string& whole = form.whole;
     const char* const wholeBytes = whole.data();
     const size_t wholeSize = whole.size();
-    const qsizetype* const start = form.starts.data();
-    const qsizetype length = description.size();
+    const ptrdiff_t* const start = form.starts.data();
+    const size_t length = description.size();
     std::string lowHalf;
-    for (qsizetype p = 0; p < length; ++p) {
+    for (size_t p = 0; p < length; ++p) {
         const char* narrow = nullptr;
         size_t size = 0;
         if (start[p] >= 0) {
@@ -132,8 +136,8 @@ bool ContainsModel(QStringView description, const char* model, size_t d, NarrowF
             // A start inside a surrogate pair converts its low half on its own. Every character
             // gives at least one narrow byte, so d characters give the first d bytes; one more
             // keeps a pair whole.
-            const qsizetype take = std::min(static_cast<qsizetype>(d) + 1, length - p);
-            lowHalf = WideToNarrow(description.sliced(p, take));
+            const size_t take = std::min(d + 1, length - p);
+            lowHalf = WideToNarrow(description.substr(p, take));
             narrow = lowHalf.data();
             size = lowHalf.size();
         }
@@ -162,7 +166,8 @@ ResultCode FilterAnswersByModel(const ModelListEntry* models, const AnswerArray&
             char16_t* copy = HeapStrDup(answer->description);
             if (copy == nullptr)
                 return kResultOutOfMemory;
-            if (ContainsModel(QStringView(copy, answer->description.size()), model->name, d, form))
+            if (ContainsModel(std::u16string_view(copy, answer->description.size()), model->name, d,
+                              form))
                 answer->matched = 1;
             HeapFree(copy);
         }
@@ -170,27 +175,28 @@ ResultCode FilterAnswersByModel(const ModelListEntry* models, const AnswerArray&
     return kResultSuccess;
 }
 
-void NormalizeDescription(QString& text) {
-    const qsizetype opener = text.indexOf(u'(');
-    const qsizetype semicolon = text.indexOf(u';');
-    if (opener >= 0) {
-        text = text.first(opener) + u'(' + ReplacePartKeys(QStringView(text).sliced(opener + 1));
-    } else if (semicolon >= 0) {
-        text = text.first(semicolon) + u'(' +
-               ReplacePartKeys(QStringView(text).sliced(semicolon + 1)) + u')';
+void NormalizeDescription(std::u16string& text) {
+    const size_t opener = text.find(u'(');
+    const size_t semicolon = text.find(u';');
+    const std::u16string_view whole(text);
+    if (opener != std::u16string::npos) {
+        text = text.substr(0, opener) + u'(' + ReplacePartKeys(whole.substr(opener + 1));
+    } else if (semicolon != std::u16string::npos) {
+        text =
+            text.substr(0, semicolon) + u'(' + ReplacePartKeys(whole.substr(semicolon + 1)) + u')';
     }
 }
 
-void SplitDescription(QStringView description, int versionKind, char16_t** name,
+void SplitDescription(std::u16string_view description, int versionKind, char16_t** name,
                       char16_t** version) {
     *name = nullptr;
     *version = nullptr;
-    QString normalized = description.toString();
+    std::u16string normalized(description);
     NormalizeDescription(normalized);
     char16_t* working = HeapStrDup(normalized);
     if (working == nullptr)
         return;
-    const QStringView text(working, normalized.size());
+    const std::u16string_view text(working, normalized.size());
     const SplitText split = SplitNormalized(text, versionKind);
     *name = HeapStrDup(split.parenthesised ? split.name : description);
     *version = HeapStrDup(split.version);

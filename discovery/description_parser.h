@@ -4,8 +4,8 @@
 #include "discovery/model_list.h"
 #include "text/result_code.h"
 
-#include <QString>
-#include <QStringView>
+#include <string>
+#include <string_view>
 
 // Which part's version a discovery entry carries.
 enum VersionKind : int {
@@ -21,10 +21,10 @@ ResultCode FilterAnswersByModel(const ModelListEntry* models, const AnswerArray&
 
 // Brings "name;parts" into the "name(parts)" layout and replaces the part keys after the opener
 // by their labels.
-void NormalizeDescription(QString& text);
+void NormalizeDescription(std::u16string& text);
 
 // Takes the printer name and the version of the part chosen by `versionKind` from a
 // description as received. Both results are heap texts owned by the caller; a text that cannot
 // be allocated comes back as nullptr.
-void SplitDescription(QStringView description, int versionKind, char16_t** name,
+void SplitDescription(std::u16string_view description, int versionKind, char16_t** name,
                       char16_t** version);

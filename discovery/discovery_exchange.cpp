@@ -62,8 +62,8 @@ ReadOutcome ReadOneDatagram(SocketData& socketData, SenderSet& senders, bool aft
         return ReadOutcome::kOutOfMemory;
     if (description != nullptr) {
         if (senders.insert(sender.sin_addr.s_addr).second)
-            g_answers.push_back(std::make_unique<PrinterData>(DeviceTextToWide(description),
-                                                              PeerAddressText(sender)));
+            g_answers.push_back(std::make_unique<PrinterData>(
+                DeviceTextToWide(description), NarrowToWide(PeerAddressText(sender))));
         HeapFree(description);
     }
     socketData.done = 1;

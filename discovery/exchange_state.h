@@ -2,9 +2,8 @@
 
 #include "platform/sockets.h"
 
-#include <QString>
-
 #include <memory>
+#include <string>
 #include <vector>
 
 // One UDP socket of a discovery exchange; done once a datagram was read from it or its receive
@@ -22,12 +21,12 @@ class SocketData {
 // filter accepted it.
 class PrinterData {
   public:
-    PrinterData(QString text, QString sender)
+    PrinterData(std::u16string text, std::u16string sender)
         : description(std::move(text)), address(std::move(sender)) {}
     ~PrinterData() = default;
 
-    QString description;
-    QString address;
+    std::u16string description;
+    std::u16string address;
     int matched = 0;
 };
 

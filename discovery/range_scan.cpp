@@ -99,8 +99,8 @@ ResultCode Scan::Drain() {
         if (description == nullptr)
             continue;
         m_answered.insert(host);
-        m_answers.push_back(
-            std::make_unique<PrinterData>(DeviceTextToWide(description), PeerAddressText(sender)));
+        m_answers.push_back(std::make_unique<PrinterData>(DeviceTextToWide(description),
+                                                          NarrowToWide(PeerAddressText(sender))));
         HeapFree(description);
     }
 }

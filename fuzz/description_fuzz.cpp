@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -32,15 +33,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // most 255 bytes: longer texts never reach the parser, so they are cut rather than searched.
     constexpr size_t kMaxDescriptionBytes = 255;
     const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
-    const QString description =
+    const std::u16string description =
         NarrowToWide(bytes.substr(0, std::min(bytes.find('\0'), kMaxDescriptionBytes)));
+    const auto holds = [](std::u16string_view text, std::u16string_view piece) {
+        return text.find(piece) != std::u16string_view::npos;
+    };
 
     AnswerArray answers;
-    answers.push_back(std::make_unique<PrinterData>(description, QStringLiteral("10.77.1.1")));
+    answers.push_back(std::make_unique<PrinterData>(description, u"10.77.1.1"));
     if (FilterAnswersByModel(g_models, answers) != 0)
         std::abort();
     if (answers[0]->matched !=
-        (description.contains(u"Korvil 2950MFP-D") || description.contains(u"Korvil 2950MFP-N")))
+        (holds(description, u"Korvil 2950MFP-D") || holds(description, u"Korvil 2950MFP-N")))
         std::abort();
 
     char16_t* name = nullptr;
@@ -48,15 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SplitDescription(description, versionKind, &name, &version);
     if (name == nullptr || version == nullptr)
         std::abort();
-    const QStringView nameText(name);
-    const QStringView versionText(version);
-    QString normalized = description;
+    const std::u16string_view nameText(name);
+    const std::u16string_view versionText(version);
+    std::u16string normalized = description;
     NormalizeDescription(normalized);
     // The name is the whole description or a piece of its normalised form; the version is a
     // piece of the normalised form.
-    if (nameText != description && !normalized.contains(nameText))
+    if (nameText != description && !holds(normalized, nameText))
         std::abort();
-    if (!normalized.contains(versionText))
+    if (!holds(normalized, versionText))
         std::abort();
     HeapFree(name);
     HeapFree(version);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QStringView>
-
 #include <cstdint>
+#include <string_view>
 
 // An existing regular file opened for reading only and without sharing: the open takes an
 // exclusive advisory lock, so it fails while another program holds the file locked, and other
@@ -19,7 +18,7 @@ class ExclusiveFile {
     // False when the file does not exist, is not a regular file, cannot be read, is locked by
     // someone else, is open for writing, or when the path is one the system cannot name (an
     // embedded NUL).
-    bool Open(QStringView path);
+    bool Open(std::u16string_view path);
 
     // The file's length in bytes; the file must be open.
     uint64_t Length() const;

@@ -1,13 +1,16 @@
 #include "platform/message_box.h"
 
+#include "platform/text_convert.h"
+
 #include <cstdio>
 
 namespace {
 
 // Without a window system nobody can answer, so the safe answer is given: OK for a plain
 // notice, Cancel or No for a question.
-int AnswerWithoutDisplay(QWidget*, const QString& text, const QString& caption, unsigned flags) {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+int AnswerWithoutDisplay(WindowHandle, const std::u16string& text, const std::u16string& caption,
+                         unsigned flags) {
+    std::fprintf(stderr, "%s: %s\n", WideToNarrow(caption).c_str(), WideToNarrow(text).c_str());
     switch (flags & MB_TYPEMASK) {
     case MB_OKCANCEL:
         return IDCANCEL;
@@ -22,7 +25,8 @@ MessageBoxFunction g_messageBox = AnswerWithoutDisplay;
 
 } // namespace
 
-int MessageBoxExW(QWidget* owner, const QString& text, const QString& caption, unsigned flags) {
+int MessageBoxExW(WindowHandle owner, const std::u16string& text, const std::u16string& caption,
+                  unsigned flags) {
     return g_messageBox(owner, text, caption, flags);
 }
 

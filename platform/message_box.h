@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QString>
-
-class QWidget;
+#include <string>
 
 // Message-box flags and answers, named as on the platform the program was first written for,
 // so every notice can be asserted by the exact buttons and icon it asks for.
@@ -25,12 +23,17 @@ enum MessageBoxResult : int {
     IDNO = 7,
 };
 
-using MessageBoxFunction = int (*)(QWidget* owner, const QString& text, const QString& caption,
-                                   unsigned flags);
+// The window that owns a message box, as the front end that made it knows it (a QWidget*, an
+// HWND); nullptr for none.
+using WindowHandle = void*;
+
+using MessageBoxFunction = int (*)(WindowHandle owner, const std::u16string& text,
+                                   const std::u16string& caption, unsigned flags);
 
 // Shows a message box through the installed function and returns the button pressed.
-int MessageBoxExW(QWidget* owner, const QString& text, const QString& caption, unsigned flags);
+int MessageBoxExW(WindowHandle owner, const std::u16string& text, const std::u16string& caption,
+                  unsigned flags);
 
-// Installs the function that draws message boxes; returns the one it replaces. The widgets
-// library installs a QMessageBox one at start-up, tests install a recorder.
+// Installs the function that draws message boxes; returns the one it replaces. Each front end
+// installs its own at start-up (the Qt window a QMessageBox one), tests install a recorder.
 MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction function);

@@ -86,8 +86,8 @@ bool MakePeer(const char* dotted, uint16_t port, sockaddr_in* peer) {
     return peer->sin_addr.s_addr != INADDR_NONE;
 }
 
-QString PeerAddressText(const sockaddr_in& peer) {
-    return QString::fromLatin1(::inet_ntoa(peer.sin_addr));
+std::string PeerAddressText(const sockaddr_in& peer) {
+    return ::inet_ntoa(peer.sin_addr);
 }
 
 bool SendDatagram(SocketHandle handle, const sockaddr_in& peer, const uint8_t* data,

@@ -2,11 +2,10 @@
 
 #include <netinet/in.h>
 
-#include <QString>
-
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <sys/types.h>
 
 // The thin socket layer: IPv4 sockets as the rest of the program needs them, with the system's
@@ -46,8 +45,8 @@ bool BindAnyPort(SocketHandle handle);
 // for a text that is no address, the all-ones text included.
 bool MakePeer(const char* dotted, uint16_t port, sockaddr_in* peer);
 
-// The dotted text of a peer's address.
-QString PeerAddressText(const sockaddr_in& peer);
+// The dotted text of a peer's address, in narrow text.
+std::string PeerAddressText(const sockaddr_in& peer);
 
 bool SendDatagram(SocketHandle handle, const sockaddr_in& peer, const uint8_t* data, size_t length);
 // Sends out of the interface numbered `interfaceIndex`, whatever the routes say: a limited

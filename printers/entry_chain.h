@@ -2,9 +2,7 @@
 
 #include "printers/printer_records.h"
 
-#include <QStringView>
-
-class QCollator;
+#include <string_view>
 
 // Entry helpers shared by the parts of the printer table (records, chains, history).
 namespace printer_chain {
@@ -15,11 +13,9 @@ template <typename T> T** TailOf(T** chain) {
     return chain;
 }
 
-// The operator's locale, case counting; kept between comparisons since a sort makes many.
-const QCollator& UserCollator();
-
 // A new entry; an empty version or name shows as "-", and a nameless entry is locked.
-PrinterEntry* NewEntry(QStringView version, QStringView name, QStringView address);
+PrinterEntry* NewEntry(std::u16string_view version, std::u16string_view name,
+                       std::u16string_view address);
 void FreeEntry(PrinterEntry* entry);
 
 // Gives `target` the content of `source` with its own copy of the version text, keeping

@@ -1,24 +1,16 @@
 #include "printers/entry_chain.h"
 #include "printers/printer_table.h"
 
+#include "platform/collation.h"
 #include "platform/text_convert.h"
 #include "text/heap.h"
 
-#include <QCollator>
-#include <QLocale>
-
 namespace {
 
-const char16_t kNoText[] = u"-";
+constexpr std::u16string_view kNoText = u"-";
 
 bool SameUnits(const char16_t* a, const char16_t* b) {
     return WideText(a) == WideText(b);
-}
-
-QCollator MakeCollator() {
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    return collator;
 }
 
 template <typename T> void FreeChain(T* chain) {
@@ -33,25 +25,19 @@ template <typename T> void FreeChain(T* chain) {
 
 namespace printer_chain {
 
-const QCollator& UserCollator() {
-    static QCollator collator = MakeCollator();
-    if (collator.locale() != QLocale())
-        collator = MakeCollator();
-    return collator;
-}
-
-PrinterEntry* NewEntry(QStringView version, QStringView name, QStringView address) {
+PrinterEntry* NewEntry(std::u16string_view version, std::u16string_view name,
+                       std::u16string_view address) {
     auto* entry = HeapNew<PrinterEntry>();
     if (entry == nullptr)
         return nullptr;
-    entry->versionText = HeapStrDup(version.isEmpty() ? QStringView(kNoText) : version);
+    entry->versionText = HeapStrDup(version.empty() ? kNoText : version);
     if (entry->versionText == nullptr) {
         HeapFree(entry);
         return nullptr;
     }
-    CopyWideField(entry->name, kNameUnits, name.isEmpty() ? QStringView(kNoText) : name);
+    CopyWideField(entry->name, kNameUnits, name.empty() ? kNoText : name);
     CopyWideField(entry->ipAddress, kIpUnits, address);
-    entry->locked = WideText(entry->name) == QStringView(kNoText) ? 1 : 0;
+    entry->locked = WideText(entry->name) == kNoText ? 1 : 0;
     return entry;
 }
 
@@ -86,7 +72,7 @@ PrinterEntry* CopyEntry(const PrinterEntry& source) {
 
 PrinterEntry* FindByAddressForLocale(PrinterEntry* chain, const char16_t* address) {
     for (; chain != nullptr; chain = chain->next) {
-        if (UserCollator().compare(WideText(chain->ipAddress), WideText(address)) == 0)
+        if (CompareForLocale(WideText(chain->ipAddress), WideText(address)) == 0)
             return chain;
     }
     return nullptr;

@@ -1,32 +1,44 @@
 #include "printers/entry_chain.h"
 #include "printers/printer_table.h"
 
+#include "platform/collation.h"
 #include "platform/text_convert.h"
 
-#include <QCollator>
-
 #include <algorithm>
+#include <vector>
 
 namespace {
 
 // The decimal value of the token's leading digits; none count as 0. Saturates far above any
 // address byte so that odd texts cannot overflow.
-uint64_t TokenValue(QStringView token) {
+uint64_t TokenValue(std::u16string_view token) {
     constexpr uint64_t kCeiling = 1'000'000'000'000ULL;
     uint64_t value = 0;
-    for (const QChar c : token) {
+    for (const char16_t c : token) {
         if (c < u'0' || c > u'9')
             break;
-        value = std::min(kCeiling, value * 10 + static_cast<uint64_t>(c.unicode() - u'0'));
+        value = std::min(kCeiling, value * 10 + static_cast<uint64_t>(c - u'0'));
     }
     return value;
 }
 
+// The pieces between the dots, empty ones included.
+std::vector<std::u16string_view> Tokens(std::u16string_view text) {
+    std::vector<std::u16string_view> tokens;
+    for (size_t start = 0;;) {
+        const size_t dot = text.find(u'.', start);
+        tokens.push_back(text.substr(start, dot - start));
+        if (dot == std::u16string_view::npos)
+            return tokens;
+        start = dot + 1;
+    }
+}
+
 int CompareAddresses(const char16_t* a, const char16_t* b) {
-    const auto tokensA = WideText(a).split(u'.');
-    const auto tokensB = WideText(b).split(u'.');
-    const qsizetype common = std::min(tokensA.size(), tokensB.size());
-    for (qsizetype i = 0; i < common; ++i) {
+    const auto tokensA = Tokens(WideText(a));
+    const auto tokensB = Tokens(WideText(b));
+    const size_t common = std::min(tokensA.size(), tokensB.size());
+    for (size_t i = 0; i < common; ++i) {
         const uint64_t x = TokenValue(tokensA[i]);
         const uint64_t y = TokenValue(tokensB[i]);
         if (x != y)
@@ -36,7 +48,7 @@ int CompareAddresses(const char16_t* a, const char16_t* b) {
 }
 
 int CompareNames(const char16_t* a, const char16_t* b) {
-    const int order = printer_chain::UserCollator().compare(WideText(a), WideText(b));
+    const int order = CompareForLocale(WideText(a), WideText(b));
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 

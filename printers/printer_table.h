@@ -2,11 +2,9 @@
 
 #include "printers/printer_records.h"
 
-#include <QString>
-#include <QStringView>
-
 #include <cstdint>
 #include <span>
+#include <string>
 
 struct DiscoveredPrinter;
 
@@ -40,10 +38,10 @@ inline bool IsLockedState(int state) {
 int TickStateOf(const PrinterEntry& entry);
 
 // "Checked" or "Unchecked", the text of the tick column.
-QString TickText(bool ticked);
+std::u16string TickText(bool ticked);
 
 // The "Status" column's text for a RowStatus code.
-QString StatusText(int32_t status);
+std::u16string StatusText(int32_t status);
 
 // Printers that took part in a delivery, kept across refreshes. One per process; emptied when
 // the main window goes.

@@ -9,11 +9,11 @@ int TickStateOf(const PrinterEntry& entry) {
     return entry.ticked != 0 ? kTickTicked : kTickUnticked;
 }
 
-QString TickText(bool ticked) {
+std::u16string TickText(bool ticked) {
     return ResString(ticked ? IDS_CHECKED : IDS_UNCHECKED);
 }
 
-QString StatusText(int32_t status) {
+std::u16string StatusText(int32_t status) {
     return ResString(static_cast<uint16_t>(IDS_STATUS_BASE + status));
 }
 

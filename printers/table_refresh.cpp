@@ -53,7 +53,8 @@ void ReleaseTableLists(PrinterTableLists* lists) {
     ClearDeliveryHistory();
 }
 
-TableOutcome RunDiscoveryDriver(PrinterTableLists* lists, int versionKind, QStringView community) {
+TableOutcome RunDiscoveryDriver(PrinterTableLists* lists, int versionKind,
+                                std::u16string_view community) {
     ReleaseDiscoveryResults(lists);
     const std::string narrowCommunity = WideToNarrow(community);
     const char** addresses = nullptr;
@@ -75,7 +76,7 @@ TableOutcome RunDiscoveryDriver(PrinterTableLists* lists, int versionKind, QStri
     TableOutcome outcome = kTableFailed;
     if (code != kResultSuccess) {
         bool continueRun = false;
-        ReportPrinterResult(code, false, QString(), false, &continueRun);
+        ReportPrinterResult(code, false, std::u16string(), false, &continueRun);
     } else {
         outcome = BuildPrinterEntries(lists->results, lists->resultCount, lists->manualPrinters,
                                       &lists->entries) != 0
@@ -86,8 +87,8 @@ TableOutcome RunDiscoveryDriver(PrinterTableLists* lists, int versionKind, QStri
     return outcome;
 }
 
-TableOutcome RebuildPrinterEntries(PrinterTableLists* lists, int versionKind, QStringView community,
-                                   const DeliveryNode* ticked) {
+TableOutcome RebuildPrinterEntries(PrinterTableLists* lists, int versionKind,
+                                   std::u16string_view community, const DeliveryNode* ticked) {
     FreePrinterEntries(lists->entries);
     lists->entries = nullptr;
     const TableOutcome outcome = RunDiscoveryDriver(lists, versionKind, community);

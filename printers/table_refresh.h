@@ -3,7 +3,7 @@
 #include "discovery/discovery.h"
 #include "printers/printer_records.h"
 
-#include <QStringView>
+#include <string_view>
 
 // The lists the main window owns for the printer table.
 struct PrinterTableLists {
@@ -33,12 +33,13 @@ enum TableOutcome : int {
 // Searches with the community name and the hand-added addresses and builds the entry chain
 // (which must be empty) from the results, which the lists keep until the next search (the
 // previous ones are released first).
-TableOutcome RunDiscoveryDriver(PrinterTableLists* lists, int versionKind, QStringView community);
+TableOutcome RunDiscoveryDriver(PrinterTableLists* lists, int versionKind,
+                                std::u16string_view community);
 
 // A refresh after the ticked printers were collected: releases the entry chain, searches
 // again, lays the delivery history over the new chain and ticks the collected printers again.
-TableOutcome RebuildPrinterEntries(PrinterTableLists* lists, int versionKind, QStringView community,
-                                   const DeliveryNode* ticked);
+TableOutcome RebuildPrinterEntries(PrinterTableLists* lists, int versionKind,
+                                   std::u16string_view community, const DeliveryNode* ticked);
 
 // The search itself, replaceable so that the table can be tested without a network.
 struct DiscoveryFunctions {

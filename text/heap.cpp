@@ -53,11 +53,11 @@ char16_t* HeapStrDup(const char16_t* text) {
     return HeapStrDup(WideText(text));
 }
 
-char16_t* HeapStrDup(QStringView text) {
-    const size_t length = static_cast<size_t>(text.size());
+char16_t* HeapStrDup(std::u16string_view text) {
+    const size_t length = text.size();
     auto* copy = static_cast<char16_t*>(HeapAllocZero((length + 1) * sizeof(char16_t)));
     if (copy != nullptr && length > 0)
-        std::memcpy(copy, text.utf16(), length * sizeof(char16_t));
+        std::memcpy(copy, text.data(), length * sizeof(char16_t));
     return copy;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QStringView>
 #include <cstddef>
+#include <string_view>
 
 // The program's own records, list nodes and text copies are zero-filled blocks of one process
 // heap. Until TakeProcessHeap has run, every allocation yields no block.
@@ -18,7 +18,7 @@ void HeapFree(void* block);
 char16_t* HeapStrDup(const char16_t* text);
 
 // A heap copy of `text` with a terminator; nullptr when the heap refuses.
-char16_t* HeapStrDup(QStringView text);
+char16_t* HeapStrDup(std::u16string_view text);
 
 // A heap copy of the wide text `wide` in the locale's narrow encoding, with its terminator; no
 // text counts as empty. nullptr only when the heap refuses.

@@ -1,5 +1,7 @@
 #include "text/inert_text.h"
 
+#include "platform/utf8.h"
+
 namespace {
 
 bool NeedsEscape(char32_t c) {
@@ -30,40 +32,6 @@ template <typename Text> void AppendEscape(char32_t value, bool asByte, Text* ou
     out->push_back(asByte ? 'x' : 'u');
     for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
         out->push_back(static_cast<typename Text::value_type>(kHex[(value >> shift) & 0xF]));
-}
-
-// Length of the well-formed UTF-8 sequence at `at` and its code point, or 0 when it is not one
-// (overlong forms, surrogates and values above U+10FFFF included).
-size_t DecodeUtf8(std::string_view text, size_t at, char32_t* code) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) {
-        *code = lead;
-        return 1;
-    }
-    size_t length = 0;
-    char32_t value = 0;
-    char32_t least = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, value = lead & 0x1F, least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, value = lead & 0x0F, least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, value = lead & 0x07, least = 0x10000;
-    } else {
-        return 0;
-    }
-    if (text.size() - at < length)
-        return 0;
-    for (size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80)
-            return 0;
-        value = (value << 6) | (byte(at + i) & 0x3F);
-    }
-    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return 0;
-    *code = value;
-    return length;
 }
 
 } // namespace

@@ -6,10 +6,10 @@
 
 namespace {
 
-QWidget* g_mainWindow = nullptr;
+WindowHandle g_mainWindow = nullptr;
 
 // Shows a notice that offers to go on when more printers follow; only OK goes on.
-bool AskToContinue(const QString& text, const QString& caption, bool moreFollow) {
+bool AskToContinue(const std::u16string& text, const std::u16string& caption, bool moreFollow) {
     if (!moreFollow) {
         MessageBoxExW(nullptr, text, caption, MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
         return false;
@@ -21,14 +21,15 @@ bool AskToContinue(const QString& text, const QString& caption, bool moreFollow)
 } // namespace
 
 int ShowOutOfMemory() {
-    return MessageBoxExW(nullptr, QStringLiteral("Out of Memory.\r\nProgram will be terminated."),
-                         QStringLiteral("Out of Memory"), MB_OK | MB_ICONEXCLAMATION);
+    return MessageBoxExW(nullptr, u"Out of Memory.\r\nProgram will be terminated.",
+                         u"Out of Memory", MB_OK | MB_ICONEXCLAMATION);
 }
 
-bool ShowSendFailure(bool connected, const QString& label, bool moreFollow) {
-    const QString reason = ResString(connected ? IDS_COMMUNICATION_ERROR : IDS_CHECK_CONNECTION);
-    QString text;
-    if (!label.isEmpty()) {
+bool ShowSendFailure(bool connected, const std::u16string& label, bool moreFollow) {
+    const std::u16string reason =
+        ResString(connected ? IDS_COMMUNICATION_ERROR : IDS_CHECK_CONNECTION);
+    std::u16string text;
+    if (!label.empty()) {
         text = ResString(IDS_UPDATE_FAILED_PRINTER) + label + reason;
         if (moreFollow)
             text += ResString(IDS_CLICK_OK_NEXT);
@@ -38,9 +39,9 @@ bool ShowSendFailure(bool connected, const QString& label, bool moreFollow) {
     return AskToContinue(text, ResString(IDS_SEND_ERROR_CAPTION), moreFollow);
 }
 
-bool ShowUpdateInterrupted(const QString& label, bool moreFollow) {
-    QString text;
-    if (!label.isEmpty()) {
+bool ShowUpdateInterrupted(const std::u16string& label, bool moreFollow) {
+    std::u16string text;
+    if (!label.empty()) {
         text = ResString(IDS_UPDATE_INTERRUPTED_PRINTER) + label;
         if (moreFollow)
             text += ResString(IDS_CLICK_OK_NEXT);
@@ -55,8 +56,8 @@ void ShowBadUpdateFile() {
                   MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
 }
 
-bool ReportPrinterResult(ResultCode code, bool connected, const QString& label, bool moreFollow,
-                         bool* continueRun) {
+bool ReportPrinterResult(ResultCode code, bool connected, const std::u16string& label,
+                         bool moreFollow, bool* continueRun) {
     switch (code) {
     case kResultCancelled:
         *continueRun = ShowUpdateInterrupted(label, moreFollow);
@@ -72,7 +73,7 @@ bool ReportPrinterResult(ResultCode code, bool connected, const QString& label, 
     }
 }
 
-int AppMessageBox(const QString& text, unsigned flags) {
+int AppMessageBox(const std::u16string& text, unsigned flags) {
     if ((flags & MB_ICONMASK) == 0)
         flags |= (flags & MB_TYPEMASK) == MB_YESNO ? MB_ICONQUESTION : MB_ICONEXCLAMATION;
     return MessageBoxExW(g_mainWindow, text, ResString(AFX_IDS_APP_TITLE), flags);
@@ -82,10 +83,10 @@ int AppMessageBox(uint16_t stringId, unsigned flags) {
     return AppMessageBox(ResString(stringId), flags);
 }
 
-void SetAppMainWindow(QWidget* window) {
+void SetAppMainWindow(WindowHandle window) {
     g_mainWindow = window;
 }
 
-QWidget* AppMainWindow() {
+WindowHandle AppMainWindow() {
     return g_mainWindow;
 }

@@ -82,8 +82,8 @@ int LoadResString(uint16_t id, char16_t* buffer) {
     return static_cast<int>(length);
 }
 
-QString ResString(uint16_t id) {
+std::u16string ResString(uint16_t id) {
     char16_t buffer[kResStringBufferUnits];
     const int length = LoadResString(id, buffer);
-    return QString::fromUtf16(buffer, length);
+    return std::u16string(buffer, static_cast<size_t>(length));
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <cstdint>
+#include <string>
 
 // Room of a caller's buffer for LoadResString, in UTF-16 code units, terminator included.
 constexpr int kResStringBufferUnits = 260;
@@ -10,5 +10,5 @@ constexpr int kResStringBufferUnits = 260;
 // returns its length; returns 0 and leaves the buffer alone when there is no such entry.
 int LoadResString(uint16_t id, char16_t* buffer);
 
-// The same entry as a QString; empty when absent.
-QString ResString(uint16_t id);
+// The same entry as a string; empty when absent.
+std::u16string ResString(uint16_t id);

@@ -1,8 +1,8 @@
 #include "ui/about_dialog.h"
 
 #include "text/string_ids.h"
-#include "text/string_table.h"
 #include "ui/program_icon.h"
+#include "ui/qt_text.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -39,11 +39,11 @@ CAboutDlg::CAboutDlg(QWidget* parent) : CDialogBase(parent), m_versionText(new Q
 }
 
 void CAboutDlg::OnInitDialog() {
-    m_versionText->setText(ResString(IDS_VERSION_LINE));
+    m_versionText->setText(ResQString(IDS_VERSION_LINE));
 }
 
 QAction* InstallAboutEntry(QWidget* window) {
-    auto* action = new QAction(ResString(IDS_ABOUTBOX), window);
+    auto* action = new QAction(ResQString(IDS_ABOUTBOX), window);
     action->setObjectName(QStringLiteral("aboutAction"));
     action->setShortcut(QKeySequence(Qt::Key_F1));
     action->setShortcutVisibleInContextMenu(true);

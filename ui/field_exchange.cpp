@@ -3,7 +3,7 @@
 #include "platform/message_box.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
-#include "text/string_table.h"
+#include "ui/qt_text.h"
 
 #include <QLineEdit>
 #include <QVariant>
@@ -58,7 +58,7 @@ void SetFieldText(QLineEdit* edit, const QString& text) {
 bool ReadFieldText(QLineEdit* edit, int maxChars, QString* member) {
     const QString text = edit->text();
     if (text.size() > maxChars) {
-        AppMessageBox(ResString(AFX_IDP_PARSE_STRING_SIZE).arg(maxChars),
+        AppMessageBox(WideOf(ResQString(AFX_IDP_PARSE_STRING_SIZE).arg(maxChars)),
                       MB_OK | MB_ICONEXCLAMATION);
         edit->setFocus();
         edit->selectAll();

@@ -1,6 +1,6 @@
 #include "ui/qt_message_box.h"
 
-#include "platform/message_box.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -22,11 +22,13 @@ QMessageBox::Icon IconFor(unsigned flags) {
 
 } // namespace
 
-int ShowQtMessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) {
+int ShowQtMessageBox(WindowHandle ownerHandle, const std::u16string& text,
+                     const std::u16string& caption, unsigned flags) {
+    auto* const owner = static_cast<QWidget*>(ownerHandle);
     // The texts carry CR LF line breaks; Qt draws a lone CR as a visible glyph on some styles.
-    QString shown = text;
+    QString shown = QtText(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(IconFor(flags), caption, shown, QMessageBox::NoButton, owner);
+    QMessageBox box(IconFor(flags), QtText(caption), shown, QMessageBox::NoButton, owner);
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(owner != nullptr && (flags & MB_TASKMODAL) == 0 ? Qt::WindowModal
                                                                           : Qt::ApplicationModal);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "platform/message_box.h"
 
-class QWidget;
-
-// Draws a message box with QMessageBox; installed with SetMessageBoxFunction at start-up.
-int ShowQtMessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags);
+// Draws a message box with QMessageBox, owned by the QWidget `owner` points to; installed with
+// SetMessageBoxFunction at start-up.
+int ShowQtMessageBox(WindowHandle owner, const std::u16string& text, const std::u16string& caption,
+                     unsigned flags);

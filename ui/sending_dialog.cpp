@@ -1,7 +1,7 @@
 #include "ui/sending_dialog.h"
 
 #include "text/string_ids.h"
-#include "text/string_table.h"
+#include "ui/qt_text.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,7 +37,7 @@ CSending::CSending(QWidget* parent)
 }
 
 void CSending::SetBackupFilePath(QStringView path) {
-    m_job.SetBackupFilePath(path);
+    m_job.SetBackupFilePath(WideOf(path));
 }
 
 void CSending::SetDeliveryList(DeliveryNode* nodes) {
@@ -45,7 +45,7 @@ void CSending::SetDeliveryList(DeliveryNode* nodes) {
 }
 
 void CSending::SetStatusText(const QString& text) {
-    m_job.SetStatusText(text);
+    m_job.SetStatusText(WideOf(text));
 }
 
 void CSending::SetTransportIndex(int32_t index) {
@@ -63,8 +63,8 @@ int32_t CSending::JobFlag() const {
 int CSending::exec() {
     m_ended = false;
     m_progress->reset();
-    setWindowTitle(ResString(IDS_SENDING_TITLE));
-    m_cancel->setText(ResString(IDS_SENDING_CANCEL));
+    setWindowTitle(ResQString(IDS_SENDING_TITLE));
+    m_cancel->setText(ResQString(IDS_SENDING_CANCEL));
     m_job.Initialise(this);
     // A job that could not start has already ended; the dialog never shows.
     if (m_ended)
@@ -76,8 +76,8 @@ void CSending::reject() {
     m_job.Cancel();
 }
 
-void CSending::ShowStatusText(const QString& text) {
-    QString shown = text;
+void CSending::ShowStatusText(const std::u16string& text) {
+    QString shown = QtText(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_status->setText(shown);
 }

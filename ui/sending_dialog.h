@@ -36,7 +36,7 @@ class CSending : public QDialog, private DeliveryJobView {
     void reject() override;
 
   private:
-    void ShowStatusText(const QString& text) override;
+    void ShowStatusText(const std::u16string& text) override;
     void SetProgressRange(int lower, int upper) override;
     void SetProgressPosition(int position) override;
     void StartTimer() override;

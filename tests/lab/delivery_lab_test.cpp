@@ -10,6 +10,7 @@
 #include "tests/support/thread_state.h"
 #include "text/heap.h"
 #include "text/notices.h"
+#include "ui/qt_text.h"
 #include "ui/sending_dialog.h"
 
 #include <QApplication>
@@ -205,7 +206,7 @@ class DeliveryLab : public ::testing::Test {
             ASSERT_NE(entry, nullptr);
             entry->versionText = HeapStrDup(u"-");
             CopyWideField(entry->name, kNameUnits, u"Korvil 2950MFP-N");
-            CopyWideField(entry->ipAddress, kIpUnits, QString::fromLatin1(address));
+            CopyWideField(entry->ipAddress, kIpUnits, NarrowToWide(address));
             entry->ticked = 1;
             m_rows.push_back(entry);
             *tail = entry;
@@ -223,7 +224,7 @@ class DeliveryLab : public ::testing::Test {
         m_dialog = &dialog;
         dialog.SetBackupFilePath(path);
         dialog.SetDeliveryList(m_nodes);
-        dialog.SetStatusText(kSending + QString::fromUtf16(m_nodes->ipAddress));
+        dialog.SetStatusText(QtText(kSending + m_nodes->ipAddress));
         dialog.SetTransportIndex(transportIndex);
         dialog.SetJobFlag(1);
         if (whileRunning)
@@ -304,7 +305,7 @@ TEST_F(DeliveryLab, UnreachableSecondPrinterIsReportedAndTheThirdServed) {
     const RunOutcome run = Deliver(WriteFile(20'000), kTcpTransportIndex);
     EXPECT_EQ(BoxesOf(m_recorder),
               (std::vector<Box>{
-                  {kSendCaption, kFailed + "10.77.5.99" + kCheckConnection + kNext, kOkCancel}}));
+                  {kSendCaption, kFailed + u"10.77.5.99" + kCheckConnection + kNext, kOkCancel}}));
     EXPECT_EQ(run.jobFlag, 1);
     EXPECT_EQ(Entries(), (std::vector<EntryState>{kRowSent, kRowFailed, kRowSent}));
     for (JobWatcher* jobs : {&first, &third}) {
@@ -319,7 +320,7 @@ TEST_F(DeliveryLab, LastPrinterFailingOffersOnlyOk) {
     Deliver(WriteFile(5'000), kTcpTransportIndex);
     EXPECT_EQ(
         BoxesOf(m_recorder),
-        (std::vector<Box>{{kSendCaption, kFailed + "10.77.5.5" + kCheckConnection, kOkOnly}}));
+        (std::vector<Box>{{kSendCaption, kFailed + u"10.77.5.5" + kCheckConnection, kOkOnly}}));
     EXPECT_EQ(Entries(), (std::vector<EntryState>{kRowSent, kRowFailed}));
 }
 
@@ -342,7 +343,7 @@ TEST_F(DeliveryLab, CancelWhileSendingStopsTheStalledPrinter) {
     std::printf("[ figures  ] cancel while sending: the send stopped %.0f ms after the click\n",
                 reaction.count());
     EXPECT_EQ(BoxesOf(m_recorder),
-              (std::vector<Box>{{kCancelCaption, kInterrupted + "10.77.5.6" + kNext, kOkCancel}}));
+              (std::vector<Box>{{kCancelCaption, kInterrupted + u"10.77.5.6" + kNext, kOkCancel}}));
     EXPECT_LT(reaction, 1s) << "the transport waits at most 200 ms at a time";
     EXPECT_EQ(Entries(), (std::vector<EntryState>{kRowFailed, kRowSent}));
     const auto job = next.NextJob(10s);
@@ -357,8 +358,9 @@ TEST_F(DeliveryLab, CancelBeforeTheFirstTickConnectsNowhere) {
     const RunOutcome run = Deliver(WriteFile(5'000), kTcpTransportIndex,
                                    [](CSending* dialog) { ClickCancel(dialog); });
     EXPECT_EQ(TcpActiveOpens() - opensBefore, 0);
-    EXPECT_EQ(BoxesOf(m_recorder),
-              (std::vector<Box>{{kCancelCaption, kInterrupted + "10.77.5.10" + kNext, kOkCancel}}));
+    EXPECT_EQ(
+        BoxesOf(m_recorder),
+        (std::vector<Box>{{kCancelCaption, kInterrupted + u"10.77.5.10" + kNext, kOkCancel}}));
     EXPECT_EQ(run.jobFlag, 1);
     EXPECT_EQ(Entries(), (std::vector<EntryState>{kRowFailed, kRowFailed}));
 }
@@ -373,11 +375,11 @@ TEST_F(DeliveryLab, CancelWhileConnectingTakesEffectWhenTheAttemptEnds) {
         {"the attempt fails: the click has no effect",
          "10.77.5.8",
          false,
-         {kSendCaption, kFailed + "10.77.5.8" + kCheckConnection + kNext, kOkCancel}},
+         {kSendCaption, kFailed + u"10.77.5.8" + kCheckConnection + kNext, kOkCancel}},
         {"the attempt succeeds: the send is cancelled",
          "10.77.5.9",
          true,
-         {kCancelCaption, kInterrupted + "10.77.5.9" + kNext, kOkCancel}},
+         {kCancelCaption, kInterrupted + u"10.77.5.9" + kNext, kOkCancel}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -423,8 +425,8 @@ TEST_F(DeliveryLab, BackupFileRemovedAfterValidation) {
         WriteContent("@PJL COMMENT VERSION:BACKUP=2.1\r\n@PJL ENTER LANGUAGE=DOWNLOAD\r\n"
                      "MERIN-AIO-QTB \r\npayload");
     char code[kProductCodeFieldBytes];
-    ASSERT_TRUE(BackupFileExists(path));
-    ASSERT_TRUE(ValidateBackupFile(path, code));
+    ASSERT_TRUE(BackupFileExists(path.toStdU16String()));
+    ASSERT_TRUE(ValidateBackupFile(path.toStdU16String(), code));
     ASSERT_TRUE(CheckProductCode(code));
     QFile::remove(path);
     Printers({"10.77.5.10"});
@@ -497,9 +499,9 @@ TEST_F(DeliveryLab, SentOnlyWhenThePrinterConfirmsTheWholeJob) {
         const std::vector<Box> boxes = BoxesOf(m_recorder);
         ASSERT_EQ(boxes.size(), std::size(failing) - size.takenWhole);
         for (size_t i = 0; i < boxes.size(); ++i) {
-            const QString start = kFailed + QString::fromLatin1(failing[i].address);
-            const bool refused = failing[i].mayRefuse && boxes[i].text.startsWith(start) &&
-                                 boxes[i].text.contains(kCheckConnection);
+            const std::u16string start = kFailed + NarrowToWide(failing[i].address);
+            const bool refused = failing[i].mayRefuse && boxes[i].text.starts_with(start) &&
+                                 boxes[i].text.find(kCheckConnection) != std::u16string::npos;
             EXPECT_EQ(boxes[i], (Box{kSendCaption,
                                      start + (refused ? kCheckConnection : kCommunication) + kNext,
                                      kOkCancel}));
@@ -555,7 +557,8 @@ TEST_F(DeliveryLab, PrintersThatAnswerLateOrNever) {
             std::printf("[ figures  ] cancel while awaiting the answer: noticed after %.0f ms\n",
                         reaction.count());
             EXPECT_EQ(BoxesOf(m_recorder),
-                      (std::vector<Box>{{kCancelCaption, kInterrupted + c.printer, kOkOnly}}));
+                      (std::vector<Box>{
+                          {kCancelCaption, kInterrupted + NarrowToWide(c.printer), kOkOnly}}));
             EXPECT_LT(reaction, 1s) << "the wait looks at the cancel flag every 200 ms";
             continue;
         }

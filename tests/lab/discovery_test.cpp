@@ -1,11 +1,11 @@
 // Discovery on the real SNMP port against simulated printers (tests/lab/discovery.printers,
 // and in the topologies of tests/lab/CMakeLists.txt a second link, tests/lab/second_link.printers).
 #include "discovery/discovery.h"
+#include "platform/text_convert.h"
 #include "tests/lab/lab_environment.h"
 #include "tests/lab/transport_lab.h"
 #include "tests/support/heap_guard.h"
 
-#include <QString>
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
@@ -57,9 +57,9 @@ Outcome Discover(int mode, std::vector<const char*> addresses = {}) {
     run.took = Clock::now() - start;
     for (int i = 0; i < count; ++i) {
         const DiscoveredPrinter& p = list[i];
-        EXPECT_EQ(QString::fromUtf16(p.wideName).toStdString(), p.narrowName);
-        EXPECT_EQ(QString::fromUtf16(p.wideAddress).toStdString(), p.narrowAddress);
-        EXPECT_EQ(QString::fromUtf16(p.wideVersion).toStdString(), p.narrowVersion);
+        EXPECT_EQ(WideToNarrow(p.wideName), p.narrowName);
+        EXPECT_EQ(WideToNarrow(p.wideAddress), p.narrowAddress);
+        EXPECT_EQ(WideToNarrow(p.wideVersion), p.narrowVersion);
         run.printers.push_back({p.narrowAddress, p.narrowName, p.narrowVersion});
     }
     if (list != nullptr)
@@ -194,8 +194,8 @@ TEST(LabTopology, StartUpSearchReachesEveryLinkWithOneRequestEach) {
     InstallTcpTransport();
     const std::vector<uint8_t> job = Pattern(3000);
     for (const char16_t* address : row->deliverTo) {
-        SCOPED_TRACE(QString::fromUtf16(address).toStdString());
-        JobWatcher watcher(QString::fromUtf16(address).toStdString());
+        SCOPED_TRACE(WideToNarrow(address));
+        JobWatcher watcher(WideToNarrow(address));
         const OpenOutcome open = OpenPrinter(address);
         ASSERT_EQ(open.result, kResultSuccess);
         uint32_t sent = 0;

@@ -4,10 +4,12 @@
 // Usage: fault_matrix   (run by scripts/fault-matrix in the printer lab)
 #include "delivery/transport.h"
 #include "platform/socket_startup.h"
+#include "platform/text_convert.h"
 #include "tests/lab/lab_environment.h"
 #include "tests/lab/window_driver.h"
 #include "tests/support/delivery_notices.h"
 #include "text/heap.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QFile>
@@ -65,7 +67,7 @@ const Fault kFaults[] = {
 };
 
 std::vector<Box> Expected(const Fault& fault) {
-    const QString address = QString::fromLatin1(fault.address);
+    const std::u16string address = NarrowToWide(fault.address);
     switch (fault.notice) {
     case Notice::NoConnection:
         return {{kSendCaption, kFailed + address + kCheckConnection, kOkOnly}};
@@ -82,7 +84,7 @@ std::vector<Box> Expected(const Fault& fault) {
 QString OneLine(const std::vector<Box>& boxes) {
     QStringList texts;
     for (const Box& box : boxes)
-        texts << box.text;
+        texts << QtText(box.text);
     QString text = texts.join(QStringLiteral(" + "));
     return text.replace(QStringLiteral("\r\n"), QStringLiteral(" / "))
         .replace(QRegularExpression(QStringLiteral(" {2,}")), QStringLiteral(" "));

@@ -11,6 +11,7 @@
 #include "text/notices.h"
 #include "ui/add_printer_dialog.h"
 #include "ui/ip_address_edit.h"
+#include "ui/qt_text.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -127,11 +128,11 @@ class MainWindowLabTest : public QObject {
         const std::vector<RecordedMessageBox> shown = boxes.Boxes();
         QCOMPARE(shown.size(), size_t{2});
         QCOMPARE(
-            shown[0].text,
+            QtText(shown[0].text),
             QStringLiteral("Are you sure to send the backup file to the selected printer(s)?"));
-        QVERIFY2(shown[1].text.contains(QStringLiteral("10.77.3.15")), qPrintable(shown[1].text));
-        QVERIFY2(shown[1].text.contains(QStringLiteral("Communication error.")),
-                 qPrintable(shown[1].text));
+        const QString failure = QtText(shown[1].text);
+        QVERIFY2(failure.contains(QStringLiteral("10.77.3.15")), qPrintable(failure));
+        QVERIFY2(failure.contains(QStringLiteral("Communication error.")), qPrintable(failure));
 
         for (const QString& address : ticked) {
             const std::optional<std::string> job = jobs.at(address).NextJob(30s);

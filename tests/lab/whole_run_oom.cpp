@@ -11,6 +11,7 @@
 #include "tests/support/message_box_recorder.h"
 #include "text/heap.h"
 #include "text/notices.h"
+#include "ui/qt_text.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,7 +40,7 @@ QPushButton* Button(QWidget* window, const char* name) {
 // What an operator does: once the window shows, tick every printer, Download (the recorder
 // answers Yes), then Close, unless the window has ended by itself.
 void DriveWindow() {
-    QPointer<QWidget> window = AppMainWindow();
+    QPointer<QWidget> window = static_cast<QWidget*>(AppMainWindow());
     if (window == nullptr || !window->isVisible()) {
         QTimer::singleShot(10, DriveWindow);
         return;
@@ -76,8 +77,9 @@ int RunOnce(int argc, char** argv) {
     std::map<QString, int> notices;
     int outOfMemoryNotices = 0;
     for (const RecordedMessageBox& box : boxes.Boxes()) {
-        ++notices[box.caption + QLatin1Char('|') + QString(box.text).replace("\r\n", " ")];
-        outOfMemoryNotices += box.caption == kOutOfMemoryCaption;
+        const QString caption = QtText(box.caption);
+        ++notices[caption + QLatin1Char('|') + QtText(box.text).replace("\r\n", " ")];
+        outOfMemoryNotices += caption == kOutOfMemoryCaption;
     }
     QString fault;
     if (leaked != 0)

@@ -1,6 +1,5 @@
 #include "text/heap.h"
 
-#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -9,7 +8,6 @@ int main(int argc, char** argv) {
     // The program takes its heap at start-up; the tests do the same before any record is made.
     TakeProcessHeap();
     std::signal(SIGPIPE, SIG_IGN);
-    QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

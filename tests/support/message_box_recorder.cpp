@@ -40,8 +40,8 @@ void MessageBoxRecorder::Clear() {
     m_answers.clear();
 }
 
-int MessageBoxRecorder::Record(QWidget* owner, const QString& text, const QString& caption,
-                               unsigned flags) {
+int MessageBoxRecorder::Record(WindowHandle owner, const std::u16string& text,
+                               const std::u16string& caption, unsigned flags) {
     MessageBoxRecorder& self = *g_recorder;
     const RecordedMessageBox box{owner, caption, text, flags};
     std::function<int(const RecordedMessageBox&)> responder;

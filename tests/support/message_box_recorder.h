@@ -2,19 +2,16 @@
 
 #include "platform/message_box.h"
 
-#include <QString>
-
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <vector>
 
-class QWidget;
-
 struct RecordedMessageBox {
-    QWidget* owner;
-    QString caption;
-    QString text;
+    WindowHandle owner;
+    std::u16string caption;
+    std::u16string text;
     unsigned flags;
 };
 
@@ -38,7 +35,8 @@ class MessageBoxRecorder {
     void Clear();
 
   private:
-    static int Record(QWidget* owner, const QString& text, const QString& caption, unsigned flags);
+    static int Record(WindowHandle owner, const std::u16string& text, const std::u16string& caption,
+                      unsigned flags);
 
     mutable std::mutex m_mutex;
     std::vector<RecordedMessageBox> m_boxes;

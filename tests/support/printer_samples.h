@@ -5,9 +5,6 @@
 #include "printers/printer_records.h"
 #include "text/heap.h"
 
-#include <QString>
-#include <QStringView>
-
 #include <deque>
 #include <string>
 #include <vector>
@@ -23,8 +20,8 @@ struct EntrySpec {
     int32_t ticked = 0;
 };
 
-inline QString Text(const char16_t* text) {
-    return WideText(text).toString();
+inline std::u16string Text(const char16_t* text) {
+    return std::u16string(WideText(text));
 }
 
 inline PrinterEntry* MakeEntry(const EntrySpec& spec) {
@@ -56,8 +53,8 @@ template <typename T> std::vector<T*> Members(T* chain) {
 }
 
 // The addresses of a chain of entries or nodes, in chain order.
-template <typename T> std::vector<QString> Addresses(T* chain) {
-    std::vector<QString> addresses;
+template <typename T> std::vector<std::u16string> Addresses(T* chain) {
+    std::vector<std::u16string> addresses;
     for (; chain != nullptr; chain = chain->next)
         addresses.push_back(Text(chain->ipAddress));
     return addresses;

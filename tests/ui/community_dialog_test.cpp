@@ -1,6 +1,7 @@
 #include "tests/support/message_box_recorder.h"
 #include "text/notices.h"
 #include "ui/community_dialog.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -85,8 +86,8 @@ class CommunityDialogTest : public QObject {
         QCOMPARE(recorder.Count(), size_t(notices));
         for (const RecordedMessageBox& box : recorder.Boxes()) {
             QCOMPARE(box.owner, nullptr);
-            QCOMPARE(box.caption, kNoticeCaption);
-            QCOMPARE(box.text, kNoticeText);
+            QCOMPARE(QtText(box.caption), kNoticeCaption);
+            QCOMPARE(QtText(box.text), kNoticeText);
             QCOMPARE(box.flags, unsigned(MB_OK | MB_ICONHAND | MB_TASKMODAL));
         }
         if (notices > 0)
@@ -150,8 +151,8 @@ class CommunityDialogTest : public QObject {
         QCOMPARE(recorder.Count(), size_t{1});
         const RecordedMessageBox box = recorder.Boxes().front();
         QCOMPARE(box.owner, &mainWindow);
-        QCOMPARE(box.caption, QStringLiteral("Tolvane"));
-        QCOMPARE(box.text, QStringLiteral("Please enter no more than 31 characters."));
+        QCOMPARE(QtText(box.caption), QStringLiteral("Tolvane"));
+        QCOMPARE(QtText(box.text), QStringLiteral("Please enter no more than 31 characters."));
         QCOMPARE(box.flags, unsigned(MB_OK | MB_ICONEXCLAMATION));
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.focusWidget(), edit);

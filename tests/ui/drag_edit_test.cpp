@@ -1,6 +1,7 @@
 #include "tests/support/message_box_recorder.h"
 #include "ui/drag_edit.h"
 #include "ui/field_exchange.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -129,8 +130,8 @@ class DragEditTest : public QObject {
         QCOMPARE(member, QStringLiteral("before"));
         QCOMPARE(field.selectedText().size(), 260);
         QCOMPARE(recorder.Count(), size_t{1});
-        QCOMPARE(recorder.Boxes().front().caption, QStringLiteral("Tolvane"));
-        QCOMPARE(recorder.Boxes().front().text,
+        QCOMPARE(QtText(recorder.Boxes().front().caption), QStringLiteral("Tolvane"));
+        QCOMPARE(QtText(recorder.Boxes().front().text),
                  QStringLiteral("Please enter no more than 259 characters."));
         QCOMPARE(recorder.Boxes().front().flags, unsigned(MB_OK | MB_ICONEXCLAMATION));
 

@@ -14,6 +14,7 @@
 #include "ui/community_dialog.h"
 #include "ui/field_exchange.h"
 #include "ui/ip_address_edit.h"
+#include "ui/qt_text.h"
 #include "ui/sending_dialog.h"
 
 #include <QApplication>
@@ -108,7 +109,7 @@ struct Window {
 QStringList Texts(const MessageBoxRecorder& recorder) {
     QStringList texts;
     for (const RecordedMessageBox& box : recorder.Boxes())
-        texts.append(box.text);
+        texts.append(QtText(box.text));
     return texts;
 }
 
@@ -450,10 +451,10 @@ class MainWindowTest : public QObject {
 
         QStringList expected;
         for (int id : messages)
-            expected.append(ResString(static_cast<uint16_t>(id)));
+            expected.append(ResQString(static_cast<uint16_t>(id)));
         QCOMPARE(Texts(w.boxes), expected);
         for (const RecordedMessageBox& box : w.boxes.Boxes()) {
-            QCOMPARE(box.caption, kCaption);
+            QCOMPARE(QtText(box.caption), kCaption);
             QCOMPARE(box.owner, w.dialog.get());
             const bool question = box.text == ResString(IDS_CONFIRM_SEND);
             QCOMPARE(box.flags & MB_TYPEMASK, unsigned(question ? MB_YESNO : MB_OK));
@@ -508,7 +509,7 @@ class MainWindowTest : public QObject {
         w.Download();
         // The question, then the failure notice for B (the last printer: OK alone).
         QCOMPARE(w.boxes.Count(), size_t{2});
-        QVERIFY(w.boxes.Boxes()[1].text.contains(QStringLiteral("10.0.0.2")));
+        QVERIFY(QtText(w.boxes.Boxes()[1].text).contains(QStringLiteral("10.0.0.2")));
         QCOMPARE(w.Status(QStringLiteral("10.0.0.1")), QStringLiteral("Sent"));
         QCOMPARE(w.State(QStringLiteral("10.0.0.1")), int(kTickUntickedLocked));
         QCOMPARE(w.Status(QStringLiteral("10.0.0.2")), QStringLiteral("Failed"));
@@ -561,12 +562,12 @@ class MainWindowTest : public QObject {
         Window w({}, m_backup, kResultNetworkFailure);
         QCOMPARE(w.list->GetItemCount(), 0);
         QCOMPARE(Texts(w.boxes),
-                 QStringList{ResString(IDS_UPDATE_FAILED) + ResString(IDS_CHECK_CONNECTION)});
+                 QStringList{ResQString(IDS_UPDATE_FAILED) + ResQString(IDS_CHECK_CONNECTION)});
         for (const char* name : {"selectAllButton", "clearAllButton", "downloadButton"})
             QVERIFY2(w.Button(name)->isEnabled(), name);
         w.boxes.Clear();
         w.Download();
-        QCOMPARE(Texts(w.boxes), QStringList{ResString(IDS_SELECT_PRINTERS)});
+        QCOMPARE(Texts(w.boxes), QStringList{ResQString(IDS_SELECT_PRINTERS)});
         QCOMPARE(w.dialog->windowTitle(),
                  QStringLiteral("Tolvane for Korvil 2950MFP Address Book"));
     }

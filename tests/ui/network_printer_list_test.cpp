@@ -1,8 +1,10 @@
 #include "app/network_printer_list.h"
+#include "platform/collation.h"
 #include "tests/support/fake_discovery.h"
 #include "tests/support/message_box_recorder.h"
 #include "text/heap.h"
 #include "text/notices.h"
+#include "ui/qt_text.h"
 #include "ui/sort_header.h"
 
 #include <QAccessible>
@@ -105,7 +107,7 @@ class NetworkPrinterListTest : public QObject {
     void initTestCase() {
         TakeProcessHeap();
         // Names are ordered by the operator's locale; these tests fix one.
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        SetCollationLocale("en_US");
     }
     void init() { m_liveBlocks = AllocationHook::LiveBlocks(); }
     void cleanup() {
@@ -362,7 +364,8 @@ class NetworkPrinterListTest : public QObject {
         int count = 0;
         QCOMPARE(table.list->CollectTickedPrinters(&nodes, &count), 1);
         QCOMPARE(count, 3);
-        QCOMPARE(Addresses(nodes), (std::vector<QString>{"10.0.0.5", "10.0.0.3", "10.0.0.2"}));
+        QCOMPARE(Addresses(nodes),
+                 (std::vector<std::u16string>{u"10.0.0.5", u"10.0.0.3", u"10.0.0.2"}));
         FreeDeliveryNodes(nodes);
     }
 
@@ -483,7 +486,7 @@ class NetworkPrinterListTest : public QObject {
             }
             AllocationHook::Reset();
             QCOMPARE(recorder.Count(), size_t{1});
-            QCOMPARE(recorder.Boxes().front().text,
+            QCOMPARE(QtText(recorder.Boxes().front().text),
                      QStringLiteral("Out of Memory.\r\nProgram will be terminated."));
             if (step == 2 && failAt <= collected) {
                 // Collecting the ticked printers failed: the refresh just stops.
@@ -553,7 +556,7 @@ class NetworkPrinterListTest : public QObject {
         QCOMPARE(count, static_cast<int>(outcomes.size()));
         for (DeliveryNode* node = nodes; node != nullptr; node = node->next) {
             for (const auto& [address, sent] : outcomes) {
-                if (Text(node->ipAddress) == address)
+                if (QtText(Text(node->ipAddress)) == address)
                     node->sent = sent ? 1 : 0;
             }
         }

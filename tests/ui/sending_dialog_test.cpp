@@ -2,6 +2,7 @@
 #include "tests/support/fake_transport.h"
 #include "tests/support/message_box_recorder.h"
 #include "text/heap.h"
+#include "ui/qt_text.h"
 #include "ui/sending_dialog.h"
 
 #include <QLabel>
@@ -116,7 +117,7 @@ class SendingDialogTest : public QObject {
         QVERIFY(stillOpen);
         const auto boxes = recorder.Boxes();
         QCOMPARE(boxes.size(), size_t{1});
-        QCOMPARE(boxes[0].text, kInterrupted + "10.77.4.1" + kNext);
+        QCOMPARE(QtText(boxes[0].text), kInterrupted + "10.77.4.1" + kNext);
         QCOMPARE(fake.Log(kPrinters[0]).opens, 0);
         QCOMPARE(m_nodes->sent, 0);
         QCOMPARE(m_nodes->next->sent, 1);
@@ -134,7 +135,7 @@ class SendingDialogTest : public QObject {
         QVERIFY(!dialog->isVisible());
         QCOMPARE(dialog->JobFlag(), 0);
         QCOMPARE(recorder.Count(), size_t{1});
-        QCOMPARE(recorder.Boxes()[0].caption,
+        QCOMPARE(QtText(recorder.Boxes()[0].caption),
                  QStringLiteral("Error occurs while sending the data."));
         QCoreApplication::processEvents();
         QVERIFY(!shown);
@@ -154,7 +155,7 @@ class SendingDialogTest : public QObject {
         DeliveryNode** tail = &m_nodes;
         for (int i = 0; i < count; ++i) {
             auto* node = HeapNew<DeliveryNode>();
-            CopyWideField(node->ipAddress, kNodeIpUnits, QStringView(kPrinters[i]));
+            CopyWideField(node->ipAddress, kNodeIpUnits, kPrinters[i]);
             *tail = node;
             tail = &node->next;
         }

@@ -1,6 +1,6 @@
 #include "app/single_instance.h"
 #include "text/string_ids.h"
-#include "text/string_table.h"
+#include "ui/qt_text.h"
 
 #include <QDialog>
 #include <QProcess>
@@ -20,7 +20,7 @@ class SingleInstanceTest : public QObject {
         m_program = QString::fromLocal8Bit(qgetenv("TOLVANE_PROGRAM"));
         QVERIFY2(QFileInfo(m_program).isExecutable(), "TOLVANE_PROGRAM must name the program");
         m_instance = std::make_unique<SingleInstance>(QStringLiteral("Tolvane_Korvil_2950MFP"));
-        QCOMPARE(m_instance->Claim(ResString(IDS_MAIN_TITLE)),
+        QCOMPARE(m_instance->Claim(ResQString(IDS_MAIN_TITLE)),
                  SingleInstance::Outcome::FirstInstance);
     }
 
@@ -28,7 +28,7 @@ class SingleInstanceTest : public QObject {
 
     void secondStartShowsHiddenWindow() {
         QDialog window;
-        window.setWindowTitle(ResString(IDS_MAIN_TITLE));
+        window.setWindowTitle(ResQString(IDS_MAIN_TITLE));
         QVERIFY(!window.isVisible());
 
         const StartResult second = StartSecondInstance();
@@ -52,7 +52,7 @@ class SingleInstanceTest : public QObject {
 
     void secondStartLeavesVisibleWindowShown() {
         QDialog window;
-        window.setWindowTitle(ResString(IDS_MAIN_TITLE));
+        window.setWindowTitle(ResQString(IDS_MAIN_TITLE));
         window.show();
         window.showMinimized();
 

@@ -3,6 +3,7 @@
 #include "platform/message_box.h"
 #include "platform/socket_startup.h"
 #include "tests/support/message_box_recorder.h"
+#include "ui/qt_text.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -26,8 +27,8 @@ class StartupTest : public QObject {
         QVERIFY(!carryOn);
         QCOMPARE(recorder.Count(), size_t{1});
         const RecordedMessageBox box = recorder.Boxes().front();
-        QCOMPARE(box.caption, QStringLiteral("Tolvane"));
-        QCOMPARE(box.text, QStringLiteral("Failed initialize of Windows socket."));
+        QCOMPARE(QtText(box.caption), QStringLiteral("Tolvane"));
+        QCOMPARE(QtText(box.text), QStringLiteral("Failed initialize of Windows socket."));
         QCOMPARE(box.flags, unsigned{MB_OK | MB_ICONEXCLAMATION});
         // The socket start comes before the single-instance check: no lock was taken.
         QVERIFY(QDir(runtimeDir.path()).isEmpty());

@@ -1,11 +1,10 @@
 #include "delivery/backup_file.h"
 #include "platform/exclusive_file.h"
+#include "platform/text_convert.h"
 #include "tests/support/heap_guard.h"
 #include "tests/support/message_box_recorder.h"
+#include "tests/support/temporary_directory.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -25,15 +24,11 @@ const std::string kPayload = "\r\n\x01\x02\x03 payload bytes \x7f\xff"s;
 
 class BackupFileTest : public ::testing::Test {
   protected:
-    QString Write(const std::string& content, const QString& name = QStringLiteral("book.rvk")) {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content.data(), static_cast<qint64>(content.size()));
-        return path;
+    std::u16string Write(const std::string& content, const std::string& name = "book.rvk") {
+        return NarrowToWide(m_dir.Write(name, content));
     }
 
-    QTemporaryDir m_dir;
+    TemporaryDirectory m_dir;
     HeapLeakGuard m_heap;
 };
 
@@ -96,7 +91,7 @@ TEST_F(BackupFileTest, ChecksMarkersKeywordAndProductCode) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        const QString path = Write(c.content);
+        const std::u16string path = Write(c.content);
         EXPECT_TRUE(BackupFileExists(path));
         char field[kProductCodeFieldBytes];
         std::fill(std::begin(field), std::end(field), 'Z');
@@ -113,7 +108,7 @@ TEST_F(BackupFileTest, AnyOfTheTenComponentsIsEnough) {
                              "DUPLEXER", "AIOCMAIN", "BACKUP"}) {
         SCOPED_TRACE(name);
         char field[kProductCodeFieldBytes];
-        const QString path =
+        const std::u16string path =
             Write("@PJL COMMENT VERSION:"s + name + "=x\r" + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
         EXPECT_TRUE(ValidateBackupFile(path, field));
     }
@@ -124,7 +119,7 @@ TEST_F(BackupFileTest, NameAndExtensionAreNotExamined) {
     for (const char* name : {"book.rvk", "book.txt", "book", ".hidden", "two.dots.RVK"}) {
         SCOPED_TRACE(name);
         char field[kProductCodeFieldBytes];
-        const QString path = Write(content, QString::fromLatin1(name));
+        const std::u16string path = Write(content, name);
         EXPECT_TRUE(BackupFileExists(path));
         EXPECT_TRUE(ValidateBackupFile(path, field));
         EXPECT_TRUE(CheckProductCode(field));
@@ -133,18 +128,18 @@ TEST_F(BackupFileTest, NameAndExtensionAreNotExamined) {
 
 TEST_F(BackupFileTest, UnopenableAndUnsizedFiles) {
     char field[kProductCodeFieldBytes];
-    const QString empty = Write("");
+    const std::u16string empty = Write("");
     EXPECT_TRUE(BackupFileExists(empty)) << "an empty file exists";
     EXPECT_FALSE(ValidateBackupFile(empty, field)) << "but is refused by the content check";
 
     const struct {
         const char* why;
-        QString path;
+        std::u16string path;
     } missing[] = {
-        {"no such file", m_dir.filePath(QStringLiteral("absent.rvk"))},
-        {"a directory", m_dir.path()},
-        {"empty path", QString()},
-        {"embedded NUL", m_dir.filePath(QStringLiteral("book.rvk")) + QChar(u'\0') + "x"},
+        {"no such file", NarrowToWide(m_dir.FilePath("absent.rvk"))},
+        {"a directory", NarrowToWide(m_dir.Path())},
+        {"empty path", std::u16string()},
+        {"embedded NUL", NarrowToWide(m_dir.FilePath("book.rvk")) + u'\0' + u"x"},
     };
     Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
     for (const auto& c : missing) {
@@ -156,8 +151,8 @@ TEST_F(BackupFileTest, UnopenableAndUnsizedFiles) {
 
 TEST_F(BackupFileTest, RefusesFilesOfFourGibibytesOrMore) {
     // A sparse file: the length is refused before any buffer is taken.
-    const QString path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
-    ASSERT_EQ(::truncate(QFile::encodeName(path).constData(), off_t{1} << 32), 0);
+    const std::u16string path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
+    ASSERT_EQ(::truncate(WideToNarrow(path).c_str(), off_t{1} << 32), 0);
     char field[kProductCodeFieldBytes];
     EXPECT_TRUE(BackupFileExists(path));
     AllocationHook::Reset();
@@ -167,12 +162,12 @@ TEST_F(BackupFileTest, RefusesFilesOfFourGibibytesOrMore) {
 
 TEST_F(BackupFileTest, OutOfMemoryShowsTheNoticeAndRefuses) {
     MessageBoxRecorder recorder;
-    const QString path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
+    const std::u16string path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
     char field[kProductCodeFieldBytes];
     AllocationHook::FailNth(1);
     EXPECT_FALSE(ValidateBackupFile(path, field));
     ASSERT_EQ(recorder.Count(), 1u);
-    EXPECT_EQ(recorder.Boxes().front().caption, QStringLiteral("Out of Memory"));
+    EXPECT_EQ(recorder.Boxes().front().caption, u"Out of Memory");
 }
 
 // Holds an exclusive lock on `path` in a child process until `release` is written to.
@@ -181,8 +176,8 @@ struct LockingChild {
     int release = -1;
 };
 
-LockingChild LockInChild(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
+LockingChild LockInChild(const std::u16string& path) {
+    const std::string name = WideToNarrow(path);
     int ready[2];
     int release[2];
     if (::pipe(ready) != 0 || ::pipe(release) != 0)
@@ -192,7 +187,7 @@ LockingChild LockInChild(const QString& path) {
         // Only system calls from here on: the parent may have other threads.
         ::close(ready[0]);
         ::close(release[1]);
-        const int fd = ::open(name.constData(), O_RDONLY);
+        const int fd = ::open(name.c_str(), O_RDONLY);
         const char ok = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
         (void)!::write(ready[1], &ok, 1);
         char byte;
@@ -213,7 +208,7 @@ LockingChild LockInChild(const QString& path) {
 }
 
 TEST_F(BackupFileTest, FileLockedByAnotherProgramDoesNotOpen) {
-    const QString path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
+    const std::u16string path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
     char field[kProductCodeFieldBytes];
     const LockingChild child = LockInChild(path);
     ASSERT_GT(child.pid, 0) << "could not lock the file in a child process";
@@ -227,12 +222,12 @@ TEST_F(BackupFileTest, FileLockedByAnotherProgramDoesNotOpen) {
 }
 
 TEST_F(BackupFileTest, AnOpenFileIsNotShared) {
-    const QString path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
+    const std::u16string path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
     ExclusiveFile holder;
     ASSERT_TRUE(holder.Open(path));
     EXPECT_FALSE(BackupFileExists(path)) << "a second open of the same file is refused";
     // A writer arriving meanwhile is turned away (it would wait), and this process lives on.
-    EXPECT_LT(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK), 0);
+    EXPECT_LT(::open(WideToNarrow(path).c_str(), O_WRONLY | O_NONBLOCK), 0);
     holder.Close();
     EXPECT_TRUE(BackupFileExists(path));
 }

@@ -4,17 +4,17 @@
 #include "tests/support/fake_transport.h"
 #include "tests/support/heap_guard.h"
 #include "tests/support/message_box_recorder.h"
+#include "tests/support/temporary_directory.h"
 #include "tests/support/thread_state.h"
 #include "text/heap.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
 #include "text/string_table.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <deque>
 #include <fcntl.h>
 #include <string>
@@ -33,7 +33,7 @@ const char16_t* const kPrinters[] = {u"10.77.3.1", u"10.77.3.2", u"10.77.3.3"};
 // Records what the job asks of its dialog.
 class FakeView : public DeliveryJobView {
   public:
-    void ShowStatusText(const QString& text) override { statusTexts.push_back(text); }
+    void ShowStatusText(const std::u16string& text) override { statusTexts.push_back(text); }
     void SetProgressRange(int lower, int upper) override { range = {lower, upper}; }
     void SetProgressPosition(int position) override { positions.push_back(position); }
     void StartTimer() override { timerRunning = true; }
@@ -43,7 +43,7 @@ class FakeView : public DeliveryJobView {
         EXPECT_FALSE(timerRunning) << "the job closed with its timer running";
     }
 
-    std::vector<QString> statusTexts;
+    std::vector<std::u16string> statusTexts;
     std::pair<int, int> range{0, 0};
     std::vector<int> positions;
     bool timerRunning = false;
@@ -81,15 +81,11 @@ class DeliveryJobTest : public ::testing::Test {
     }
 
     // A file of `length` bytes whose blocks all differ.
-    QString WriteFile(size_t length) {
+    std::string WriteFile(size_t length) {
         m_content.resize(length);
         for (size_t i = 0; i < length; ++i)
             m_content[i] = static_cast<char>((i * 131 + i / 256) & 0xff);
-        const QString path = m_dir.filePath(QStringLiteral("book.rvk"));
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(m_content.data(), static_cast<qint64>(m_content.size()));
-        return path;
+        return m_dir.Write("book.rvk", m_content);
     }
 
     void AddPrinters(int count) {
@@ -97,7 +93,7 @@ class DeliveryJobTest : public ::testing::Test {
         for (int i = 0; i < count; ++i) {
             auto* node = HeapNew<DeliveryNode>();
             ASSERT_NE(node, nullptr);
-            CopyWideField(node->ipAddress, kNodeIpUnits, QStringView(kPrinters[i]));
+            CopyWideField(node->ipAddress, kNodeIpUnits, kPrinters[i]);
             CopyWideField(node->name, kNameUnits, u"Korvil 2950MFP-N");
             node->sent = 7; // the job must clear it
             *tail = node;
@@ -105,10 +101,10 @@ class DeliveryJobTest : public ::testing::Test {
         }
     }
 
-    void Start(const QString& path, int transportIndex = 1) {
-        m_job.SetBackupFilePath(path);
+    void Start(const std::string& path, int transportIndex = 1) {
+        m_job.SetBackupFilePath(NarrowToWide(path));
         m_job.SetDeliveryList(m_nodes);
-        m_job.SetStatusText(kSending + QString::fromUtf16(m_nodes->ipAddress));
+        m_job.SetStatusText(kSending + m_nodes->ipAddress);
         m_job.SetTransportIndex(transportIndex);
         m_job.SetJobFlag(1);
         m_job.Initialise(&m_view);
@@ -141,7 +137,7 @@ class DeliveryJobTest : public ::testing::Test {
     }
 
     HeapLeakGuard m_heap;
-    QTemporaryDir m_dir;
+    TemporaryDirectory m_dir;
     std::string m_content;
     MessageBoxRecorder m_recorder;
     std::deque<int> m_answers;
@@ -150,8 +146,8 @@ class DeliveryJobTest : public ::testing::Test {
     DeliveryJob m_job;
 };
 
-QString Ip(int printer) {
-    return QString::fromUtf16(kPrinters[printer]);
+std::u16string Ip(int printer) {
+    return kPrinters[printer];
 }
 
 struct OutcomeCase {
@@ -253,7 +249,8 @@ TEST_F(DeliveryJobTest, StatusTextNamesEachPrinterInTurn) {
     AddPrinters(3);
     Start(WriteFile(300));
     RunToEnd();
-    const std::vector<QString> expected = {kSending + Ip(0), kSending + Ip(1), kSending + Ip(2)};
+    const std::vector<std::u16string> expected = {kSending + Ip(0), kSending + Ip(1),
+                                                  kSending + Ip(2)};
     EXPECT_EQ(m_view.statusTexts, expected);
     EXPECT_EQ(m_job.StatusText(), kSending + Ip(2));
 }
@@ -348,13 +345,13 @@ TEST_F(DeliveryJobTest, UnreadableFileEndsTheJobWithoutTouchingPrinters) {
         NextCase();
         FakeTransport fake;
         AddPrinters(2);
-        QString path = WriteFile(c.fault == Fault::Empty ? 0 : 1000);
+        const std::string path = WriteFile(c.fault == Fault::Empty ? 0 : 1000);
         int lockFd = -1;
         if (c.fault == Fault::Missing)
-            QFile::remove(path);
+            std::remove(path.c_str());
         if (c.fault == Fault::Locked) {
             // A lock on another open of the file shuts the job out as another program's would.
-            lockFd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+            lockFd = ::open(path.c_str(), O_RDONLY);
             ASSERT_EQ(::flock(lockFd, LOCK_EX), 0);
         }
         if (c.fault == Fault::NoMemory)
@@ -494,7 +491,7 @@ TEST_F(DeliveryJobTest, RunsAgainAfterAFinishedRun) {
     // The main window keeps one job and runs it once per Download.
     FakeTransport fake;
     AddPrinters(1);
-    const QString path = WriteFile(700);
+    const std::string path = WriteFile(700);
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
         m_view = FakeView{};

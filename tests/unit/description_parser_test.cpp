@@ -1,70 +1,74 @@
 #include "discovery/description_parser.h"
+#include "platform/text_convert.h"
 #include "tests/support/heap_guard.h"
 #include "text/heap.h"
 
-#include <QStringList>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
 struct SplitResult {
-    std::optional<QString> name;
-    std::optional<QString> version;
+    std::optional<std::u16string> name;
+    std::optional<std::u16string> version;
 };
 
-SplitResult Split(const QString& description, int versionKind) {
+SplitResult Split(const std::u16string& description, int versionKind) {
     char16_t* name = nullptr;
     char16_t* version = nullptr;
     SplitDescription(description, versionKind, &name, &version);
     SplitResult result;
     if (name != nullptr)
-        result.name = QString::fromUtf16(name);
+        result.name = std::u16string(name);
     if (version != nullptr)
-        result.version = QString::fromUtf16(version);
+        result.version = std::u16string(version);
     HeapFree(name);
     HeapFree(version);
     return result;
 }
 
-QString Normalized(QString text) {
+std::u16string Normalized(std::u16string text) {
     NormalizeDescription(text);
     return text;
 }
 
 struct WorkedCase {
-    QString description;
-    QString normalized;
-    QString name;
-    QString controller; // version kind 0
-    QString engine;     // version kind 1
-    QString net;        // version kind 4
+    std::u16string description;
+    std::u16string normalized;
+    std::u16string name;
+    std::u16string controller; // version kind 0
+    std::u16string engine;     // version kind 1
+    std::u16string net;        // version kind 4
 };
 
 TEST(DescriptionParsing, WorkedDescriptions) {
-    const QString n = QStringLiteral("Korvil 2950MFP-N");
+    const std::u16string n = u"Korvil 2950MFP-N";
     const WorkedCase cases[] = {
-        {"Korvil 2950MFP-N;NIC 1.10,ESS 2.20,IOT 3.30",
-         "Korvil 2950MFP-N(Net 1.10,Controller 2.20,Engine 3.30)", n, "2.20", "3.30", "1.10"},
-        {"Korvil 2950MFP-D (ESS 2.20, IOT 3.30)", "Korvil 2950MFP-D (Controller 2.20, Engine 3.30)",
-         "Korvil 2950MFP-D", "2.20", "3.30", ""},
-        {n, n, n, "", "", ""},
-        {"Korvil 2950MFP-N (NIC 1.10", "Korvil 2950MFP-N (Net 1.10", "Korvil 2950MFP-N (NIC 1.10",
-         "", "", ""},
-        {"Korvil 2950MFP-N;", "Korvil 2950MFP-N()", "Korvil 2950MFP-N;", "", "", ""},
-        {"Korvil 2950MFP-N;IOT", "Korvil 2950MFP-N(Engine)", n, "", "", ""},
-        {"Korvil 2950MFP-N(Network 5.0)", "Korvil 2950MFP-N(Network 5.0)", n, "", "", "work 5.0"},
-        {"A;B;ESS 1", "A(B;Controller 1)", "A", "1", "", ""},
-        {"A;B(ESS 1)", "A;B(Controller 1)", "A;B", "1", "", ""},
+        {u"Korvil 2950MFP-N;NIC 1.10,ESS 2.20,IOT 3.30",
+         u"Korvil 2950MFP-N(Net 1.10,Controller 2.20,Engine 3.30)", n, u"2.20", u"3.30", u"1.10"},
+        {u"Korvil 2950MFP-D (ESS 2.20, IOT 3.30)",
+         u"Korvil 2950MFP-D (Controller 2.20, Engine 3.30)", u"Korvil 2950MFP-D", u"2.20", u"3.30",
+         u""},
+        {n, n, n, u"", u"", u""},
+        {u"Korvil 2950MFP-N (NIC 1.10", u"Korvil 2950MFP-N (Net 1.10",
+         u"Korvil 2950MFP-N (NIC 1.10", u"", u"", u""},
+        {u"Korvil 2950MFP-N;", u"Korvil 2950MFP-N()", u"Korvil 2950MFP-N;", u"", u"", u""},
+        {u"Korvil 2950MFP-N;IOT", u"Korvil 2950MFP-N(Engine)", n, u"", u"", u""},
+        {u"Korvil 2950MFP-N(Network 5.0)", u"Korvil 2950MFP-N(Network 5.0)", n, u"", u"",
+         u"work 5.0"},
+        {u"A;B;ESS 1", u"A(B;Controller 1)", u"A", u"1", u"", u""},
+        {u"A;B(ESS 1)", u"A;B(Controller 1)", u"A;B", u"1", u"", u""},
     };
     HeapLeakGuard guard;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.description.toStdString());
+        SCOPED_TRACE(WideToNarrow(c.description));
         EXPECT_EQ(Normalized(c.description), c.normalized);
-        const std::pair<int, QString> kinds[] = {
-            {0, c.controller}, {1, c.engine}, {4, c.net}, {9, QString()}};
+        const std::pair<int, std::u16string> kinds[] = {
+            {0, c.controller}, {1, c.engine}, {4, c.net}, {9, std::u16string()}};
         for (const auto& [kind, version] : kinds) {
             SCOPED_TRACE(kind);
             const SplitResult split = Split(c.description, kind);
@@ -76,35 +80,38 @@ TEST(DescriptionParsing, WorkedDescriptions) {
 
 struct EdgeCase {
     const char* why;
-    QString description;
+    std::u16string description;
     int versionKind;
-    QString normalized;
-    QString name;
-    QString version;
+    std::u16string normalized;
+    std::u16string name;
+    std::u16string version;
 };
 
 TEST(DescriptionParsing, EdgeDescriptions) {
     const EdgeCase cases[] = {
-        {"keys inside longer words are replaced", "P;NICE 2", 4, "P(NetE 2)", "P", "E 2"},
-        {"keys before the opener stay", "NIC ESS(IOT 1)", 1, "NIC ESS(Engine 1)", "NIC ESS", "1"},
-        {"keys are case-sensitive", "P(nic 1,Ess 2)", 4, "P(nic 1,Ess 2)", "P", ""},
-        {"only the first group counts", "P (ESS 1) (ESS 2) x", 0,
-         "P (Controller 1) (Controller 2) x", "P", "1"},
-        {"text after the first closer is ignored", "P(IOT 1) ESS 2", 0, "P(Engine 1) Controller 2",
-         "P", ""},
-        {"only spaces are trimmed", "\tP \t(ESS \t7\t , IOT 8)", 0,
-         "\tP \t(Controller \t7\t , Engine 8)", "\tP \t", "\t7\t"},
-        {"commas after the label are skipped", "P(ESS,,3,4)", 0, "P(Controller,,3,4)", "P", "3"},
-        {"nothing but commas after the label", "P(ESS,,)", 0, "P(Controller,,)", "P", ""},
-        {"closers before the parts are skipped", "P())ESS 5)", 0, "P())Controller 5)", "P", "5"},
-        {"opening characters only", "(((", 0, "(((", "(((", ""},
-        {"empty description", "", 0, "", "", ""},
+        {"keys inside longer words are replaced", u"P;NICE 2", 4, u"P(NetE 2)", u"P", u"E 2"},
+        {"keys before the opener stay", u"NIC ESS(IOT 1)", 1, u"NIC ESS(Engine 1)", u"NIC ESS",
+         u"1"},
+        {"keys are case-sensitive", u"P(nic 1,Ess 2)", 4, u"P(nic 1,Ess 2)", u"P", u""},
+        {"only the first group counts", u"P (ESS 1) (ESS 2) x", 0,
+         u"P (Controller 1) (Controller 2) x", u"P", u"1"},
+        {"text after the first closer is ignored", u"P(IOT 1) ESS 2", 0,
+         u"P(Engine 1) Controller 2", u"P", u""},
+        {"only spaces are trimmed", u"\tP \t(ESS \t7\t , IOT 8)", 0,
+         u"\tP \t(Controller \t7\t , Engine 8)", u"\tP \t", u"\t7\t"},
+        {"commas after the label are skipped", u"P(ESS,,3,4)", 0, u"P(Controller,,3,4)", u"P",
+         u"3"},
+        {"nothing but commas after the label", u"P(ESS,,)", 0, u"P(Controller,,)", u"P", u""},
+        {"closers before the parts are skipped", u"P())ESS 5)", 0, u"P())Controller 5)", u"P",
+         u"5"},
+        {"opening characters only", u"(((", 0, u"(((", u"(((", u""},
+        {"empty description", u"", 0, u"", u"", u""},
         // A text opening with its list has no name before it: with no second opener the whole
         // description stands as the name.
-        {"leading opener and one list", "(ESS 1)", 0, "(Controller 1)", "(ESS 1)", ""},
-        {"leading semicolon", ";ESS 1", 0, "(Controller 1)", ";ESS 1", ""},
-        {"leading openers without a closer", "((ESS", 0, "((Controller", "((ESS", ""},
-        {"leading opener, then a named list", "(A (ESS 1)", 0, "(A (Controller 1)", "A", "1"},
+        {"leading opener and one list", u"(ESS 1)", 0, u"(Controller 1)", u"(ESS 1)", u""},
+        {"leading semicolon", u";ESS 1", 0, u"(Controller 1)", u";ESS 1", u""},
+        {"leading openers without a closer", u"((ESS", 0, u"((Controller", u"((ESS", u""},
+        {"leading opener, then a named list", u"(A (ESS 1)", 0, u"(A (Controller 1)", u"A", u"1"},
     };
     HeapLeakGuard guard;
     for (const auto& c : cases) {
@@ -118,7 +125,7 @@ TEST(DescriptionParsing, EdgeDescriptions) {
 
 TEST(DescriptionParsing, OutOfMemoryLeavesTextsMissing) {
     HeapLeakGuard guard;
-    const QString description = QStringLiteral("Korvil 2950MFP-N;ESS 2.20");
+    const std::u16string description = u"Korvil 2950MFP-N;ESS 2.20";
     // Allocations: the working copy, the name, the version.
     AllocationHook::FailNth(1);
     SplitResult split = Split(description, 0);
@@ -127,10 +134,10 @@ TEST(DescriptionParsing, OutOfMemoryLeavesTextsMissing) {
     AllocationHook::FailNth(2);
     split = Split(description, 0);
     EXPECT_FALSE(split.name.has_value());
-    EXPECT_EQ(split.version, QStringLiteral("2.20"));
+    EXPECT_EQ(split.version, u"2.20");
     AllocationHook::FailNth(3);
     split = Split(description, 0);
-    EXPECT_EQ(split.name, QStringLiteral("Korvil 2950MFP-N"));
+    EXPECT_EQ(split.name, u"Korvil 2950MFP-N");
     EXPECT_FALSE(split.version.has_value());
 }
 
@@ -145,11 +152,12 @@ class ModelFilter : public ::testing::Test {
             m_models[i].next = &m_models[i + 1];
     }
 
-    std::vector<int> Matched(const ModelListEntry* models, const QStringList& descriptions,
+    std::vector<int> Matched(const ModelListEntry* models,
+                             const std::vector<std::u16string>& descriptions,
                              int expectedResult = 0) {
         AnswerArray answers;
-        for (const QString& description : descriptions)
-            answers.push_back(std::make_unique<PrinterData>(description, "10.77.1.1"));
+        for (const std::u16string& description : descriptions)
+            answers.push_back(std::make_unique<PrinterData>(description, u"10.77.1.1"));
         EXPECT_EQ(FilterAnswersByModel(models, answers), expectedResult);
         std::vector<int> matched;
         for (const auto& answer : answers)
@@ -164,26 +172,27 @@ class ModelFilter : public ::testing::Test {
 TEST_F(ModelFilter, AcceptsAModelNamedAnywhereExactly) {
     struct Row {
         const char* why;
-        QString description;
+        std::u16string description;
         int matched;
     };
     const Row rows[] = {
-        {"first model at the start", "Korvil 2950MFP-D", 1},
-        {"second model inside", "x Korvil 2950MFP-N;NIC 1", 1},
-        {"model named after the opener", "Printer (Korvil 2950MFP-N)", 1},
-        {"different letter case", "KORVIL 2950MFP-N", 0},
-        {"different spacing", "Korvil  2950MFP-N", 0},
-        {"description shorter than every model", "Korvil 2950MFP", 0},
-        {"a different model", "Korvil 2950MFP-X", 0},
-        {"wide characters before the model", QString::fromUtf8("Ünïcode ✓ Korvil 2950MFP-D"), 1},
-        {"a surrogate pair before the model", QString::fromUtf8("😀Korvil 2950MFP-D 😀"), 1},
-        {"a lone surrogate before the model", QString(QChar(0xD83D)) + "Korvil 2950MFP-N", 1},
-        {"empty description", "", 0},
+        {"first model at the start", u"Korvil 2950MFP-D", 1},
+        {"second model inside", u"x Korvil 2950MFP-N;NIC 1", 1},
+        {"model named after the opener", u"Printer (Korvil 2950MFP-N)", 1},
+        {"different letter case", u"KORVIL 2950MFP-N", 0},
+        {"different spacing", u"Korvil  2950MFP-N", 0},
+        {"description shorter than every model", u"Korvil 2950MFP", 0},
+        {"a different model", u"Korvil 2950MFP-X", 0},
+        {"wide characters before the model", u"Ünïcode ✓ Korvil 2950MFP-D", 1},
+        {"a surrogate pair before the model", u"😀Korvil 2950MFP-D 😀", 1},
+        {"a lone surrogate before the model",
+         char16_t(0xD83D) + std::u16string(u"Korvil 2950MFP-N"), 1},
+        {"empty description", u"", 0},
     };
-    QStringList descriptions;
+    std::vector<std::u16string> descriptions;
     std::vector<int> expected;
     for (const Row& row : rows) {
-        descriptions << row.description;
+        descriptions.push_back(row.description);
         expected.push_back(row.matched);
     }
     EXPECT_EQ(Matched(m_models.data(), descriptions), expected);
@@ -191,26 +200,25 @@ TEST_F(ModelFilter, AcceptsAModelNamedAnywhereExactly) {
 
 TEST_F(ModelFilter, ComparesModelNamesAsNarrowBytes) {
     ModelListEntry model{};
-    const QByteArray narrow = QString::fromUtf8("Drücker").toLocal8Bit();
-    std::memcpy(model.name, narrow.constData(), static_cast<size_t>(narrow.size()));
+    const std::string narrow = "Drücker"; // UTF-8, the narrow encoding
+    std::memcpy(model.name, narrow.data(), narrow.size());
     // "Drücker" has 7 characters but 8 narrow bytes in UTF-8: it must still be found when it
     // is the whole description or ends it.
-    EXPECT_EQ(Matched(&model, {QString::fromUtf8("Drücker"), QString::fromUtf8("x Drücker y"),
-                               QString::fromUtf8("x Drücker"), QString::fromUtf8("Drucker")}),
+    EXPECT_EQ(Matched(&model, {u"Drücker", u"x Drücker y", u"x Drücker", u"Drucker"}),
               (std::vector<int>{1, 1, 1, 0}));
 }
 
 TEST_F(ModelFilter, NoModelsOrOnlyEmptyNamesAcceptNothing) {
-    EXPECT_EQ(Matched(nullptr, {"Korvil 2950MFP-N"}), std::vector<int>{0});
-    EXPECT_EQ(Matched(&m_models[1], {"Korvil 2950MFP-N", ""}).at(1), 0);
+    EXPECT_EQ(Matched(nullptr, {u"Korvil 2950MFP-N"}), std::vector<int>{0});
+    EXPECT_EQ(Matched(&m_models[1], {u"Korvil 2950MFP-N", u""}).at(1), 0);
     ModelListEntry empty{};
-    EXPECT_EQ(Matched(&empty, {"", "anything"}), (std::vector<int>{0, 0}));
+    EXPECT_EQ(Matched(&empty, {u"", u"anything"}), (std::vector<int>{0, 0}));
 }
 
 TEST_F(ModelFilter, OutOfMemoryStopsTheFilter) {
     // The first answer is matched with the first model; the second answer's copy fails.
     AllocationHook::FailNth(2);
-    EXPECT_EQ(Matched(m_models.data(), {"Korvil 2950MFP-D", "Korvil 2950MFP-N"}, 5),
+    EXPECT_EQ(Matched(m_models.data(), {u"Korvil 2950MFP-D", u"Korvil 2950MFP-N"}, 5),
               (std::vector<int>{1, 0}));
 }
 

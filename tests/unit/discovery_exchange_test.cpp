@@ -1,6 +1,7 @@
 #include "discovery/discovery.h"
 #include "discovery/snmp_codec.h"
 #include "discovery/snmp_exchange.h"
+#include "platform/text_convert.h"
 #include "platform/tick.h"
 #include "tests/support/heap_guard.h"
 #include "tests/unit/loopback_agents.h"
@@ -23,7 +24,7 @@ uint32_t CountingTick() {
 
 struct Entry {
     std::string name, address, version;
-    QString wideName, wideAddress, wideVersion;
+    std::u16string wideName, wideAddress, wideVersion;
     bool operator==(const Entry&) const = default;
 };
 
@@ -31,9 +32,8 @@ std::vector<Entry> Entries(const DiscoveredPrinter* list, int count) {
     std::vector<Entry> entries;
     for (int i = 0; i < count; ++i) {
         const DiscoveredPrinter& p = list[i];
-        entries.push_back({p.narrowName, p.narrowAddress, p.narrowVersion,
-                           QString::fromUtf16(p.wideName), QString::fromUtf16(p.wideAddress),
-                           QString::fromUtf16(p.wideVersion)});
+        entries.push_back({p.narrowName, p.narrowAddress, p.narrowVersion, p.wideName,
+                           p.wideAddress, p.wideVersion});
     }
     std::sort(entries.begin(), entries.end(),
               [](const Entry& a, const Entry& b) { return a.address < b.address; });
@@ -41,12 +41,8 @@ std::vector<Entry> Entries(const DiscoveredPrinter* list, int count) {
 }
 
 Entry Printer(const std::string& name, const std::string& address, const std::string& version) {
-    return {name,
-            address,
-            version,
-            QString::fromStdString(name),
-            QString::fromStdString(address),
-            QString::fromStdString(version)};
+    return {
+        name, address, version, NarrowToWide(name), NarrowToWide(address), NarrowToWide(version)};
 }
 
 // Full discovery runs against agents on loopback addresses; only the destination port differs

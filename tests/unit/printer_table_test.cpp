@@ -1,21 +1,21 @@
+#include "platform/collation.h"
 #include "printers/printer_table.h"
 #include "tests/support/heap_guard.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/printer_samples.h"
 
-#include <QLocale>
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
 
-const QString kOutOfMemoryText = QStringLiteral("Out of Memory.\r\nProgram will be terminated.");
+const std::u16string kOutOfMemoryText = u"Out of Memory.\r\nProgram will be terminated.";
 
 void ExpectOneOutOfMemoryNotice(const MessageBoxRecorder& recorder) {
     ASSERT_EQ(recorder.Count(), 1u);
     const RecordedMessageBox box = recorder.Boxes().front();
-    EXPECT_EQ(box.caption, QStringLiteral("Out of Memory"));
+    EXPECT_EQ(box.caption, u"Out of Memory");
     EXPECT_EQ(box.text, kOutOfMemoryText);
     EXPECT_EQ(box.flags, MB_OK | MB_ICONEXCLAMATION);
 }
@@ -85,17 +85,15 @@ TEST_F(PrinterTableTest, EntriesFromDiscoveryResults) {
     struct Case {
         const char* why;
         std::u16string name, version;
-        QString expectName, expectVersion;
+        std::u16string expectName, expectVersion;
         int32_t expectLocked;
     } cases[] = {
-        {"a named printer can be ticked", u"Korvil 2950MFP-D", u"2.1", "Korvil 2950MFP-D", "2.1",
+        {"a named printer can be ticked", u"Korvil 2950MFP-D", u"2.1", u"Korvil 2950MFP-D", u"2.1",
          0},
-        {"no name: shown as '-' and locked", u"", u"2.1", "-", "2.1", 1},
-        {"no version: '-'", u"Korvil", u"", "Korvil", "-", 0},
-        {"130 characters are cut to the first 128", name128 + u"xy", u"1",
-         QString::fromStdU16String(name128), "1", 0},
-        {"exactly 128 characters stay whole", name128, u"1", QString::fromStdU16String(name128),
-         "1", 0},
+        {"no name: shown as '-' and locked", u"", u"2.1", u"-", u"2.1", 1},
+        {"no version: '-'", u"Korvil", u"", u"Korvil", u"-", 0},
+        {"130 characters are cut to the first 128", name128 + u"xy", u"1", name128, u"1", 0},
+        {"exactly 128 characters stay whole", name128, u"1", name128, u"1", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -105,7 +103,7 @@ TEST_F(PrinterTableTest, EntriesFromDiscoveryResults) {
         ASSERT_EQ(BuildPrinterEntries(results.Data(), results.Count(), nullptr, &chain), 1);
         ASSERT_NE(chain, nullptr);
         EXPECT_EQ(chain->next, nullptr);
-        EXPECT_EQ(Text(chain->ipAddress), "10.0.0.7");
+        EXPECT_EQ(Text(chain->ipAddress), u"10.0.0.7");
         EXPECT_EQ(Text(chain->name), c.expectName);
         EXPECT_EQ(Text(chain->versionText), c.expectVersion);
         EXPECT_EQ(chain->locked, c.expectLocked);
@@ -125,15 +123,15 @@ TEST_F(PrinterTableTest, HandAddedAddressesJoinAfterDiscoveredOnes) {
     ASSERT_EQ(BuildPrinterEntries(results.Data(), results.Count(), manual.Head(), &chain), 1);
 
     EXPECT_EQ(Addresses(chain),
-              (std::vector<QString>{"10.0.0.20", "10.0.0.3", "10.0.0.99", "10.0.0.5"}));
+              (std::vector<std::u16string>{u"10.0.0.20", u"10.0.0.3", u"10.0.0.99", u"10.0.0.5"}));
     const auto entries = Members(chain);
-    EXPECT_EQ(Text(entries[1]->name), "First found") << "the discovered entry wins";
+    EXPECT_EQ(Text(entries[1]->name), u"First found") << "the discovered entry wins";
     EXPECT_EQ(entries[1]->locked, 0);
     for (PrinterEntry* handAdded : {entries[2], entries[3]}) {
-        EXPECT_EQ(Text(handAdded->name), "-");
-        EXPECT_EQ(Text(handAdded->versionText), "-");
+        EXPECT_EQ(Text(handAdded->name), u"-");
+        EXPECT_EQ(Text(handAdded->versionText), u"-");
         EXPECT_EQ(handAdded->locked, 1);
-        EXPECT_EQ(StatusText(handAdded->status), "Not completed");
+        EXPECT_EQ(StatusText(handAdded->status), u"Not completed");
     }
     FreePrinterEntries(chain);
 }
@@ -204,8 +202,7 @@ TEST_F(PrinterTableTest, CompareRowsByColumnAndDirection) {
 }
 
 TEST_F(PrinterTableTest, NamesFollowTheLocaleAndCaseCounts) {
-    const QLocale saved;
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    SetCollationLocale("en_US");
     PrinterEntry* apple = MakeEntry({u"1", u"apple"});
     PrinterEntry* banana = MakeEntry({u"2", u"Banana"});
     PrinterEntry* upper = MakeEntry({u"3", u"APPLE"});
@@ -214,7 +211,7 @@ TEST_F(PrinterTableTest, NamesFollowTheLocaleAndCaseCounts) {
     EXPECT_EQ(ComparePrinterRows(apple, banana, down), 1);
     EXPECT_EQ(ComparePrinterRows(apple, upper, up), -1) << "case counts, lower first";
     EXPECT_EQ(ComparePrinterRows(upper, apple, up), 1);
-    QLocale::setDefault(saved);
+    SetCollationLocale({});
     for (PrinterEntry* entry : {apple, banana, upper})
         FreePrinterEntries(entry);
 }
@@ -236,8 +233,9 @@ TEST_F(PrinterTableTest, CollectsTickedEntriesInChainOrderOnlyWhenShown) {
     int count = -1;
     ASSERT_EQ(CollectTickedPrinters(chain, rows, &nodes, &count), 1);
     EXPECT_EQ(count, 3);
-    EXPECT_EQ(Addresses(nodes), (std::vector<QString>{"10.0.0.3", "10.0.0.2", "10.0.0.5"}));
-    EXPECT_EQ(Text(nodes->name), "C");
+    EXPECT_EQ(Addresses(nodes),
+              (std::vector<std::u16string>{u"10.0.0.3", u"10.0.0.2", u"10.0.0.5"}));
+    EXPECT_EQ(Text(nodes->name), u"C");
     EXPECT_EQ(nodes->sent, 0);
     FreeDeliveryNodes(nodes);
 
@@ -299,7 +297,7 @@ TEST_F(PrinterTableTest, RecordsOutcomesAndKeepsThemInTheHistory) {
 
     const DeliveryHistory& history = TheDeliveryHistory();
     EXPECT_EQ(history.count, 2);
-    EXPECT_EQ(Addresses(history.head), (std::vector<QString>{"10.0.0.1", "10.0.0.2"}));
+    EXPECT_EQ(Addresses(history.head), (std::vector<std::u16string>{u"10.0.0.1", u"10.0.0.2"}));
     EXPECT_EQ(history.head->locked, 1);
     EXPECT_EQ(history.head->next->locked, 0);
     EXPECT_EQ(history.head->next->ticked, 1);
@@ -311,7 +309,8 @@ TEST_F(PrinterTableTest, RecordsOutcomesAndKeepsThemInTheHistory) {
     nodes = MakeNodes({{u"10.0.0.3", 1}, {u"10.0.0.2", 1}});
     EXPECT_EQ(RecordDeliveryResults(nodes, chain), 1);
     EXPECT_EQ(history.count, 3);
-    EXPECT_EQ(Addresses(history.head), (std::vector<QString>{"10.0.0.1", "10.0.0.2", "10.0.0.3"}));
+    EXPECT_EQ(Addresses(history.head),
+              (std::vector<std::u16string>{u"10.0.0.1", u"10.0.0.2", u"10.0.0.3"}));
     EXPECT_EQ(history.head->next->status, kStatusSent);
     EXPECT_EQ(history.head->next->locked, 1);
 
@@ -358,13 +357,13 @@ TEST_F(PrinterTableTest, HistoryOverwritesInPlaceAndAppendsTheRest) {
     });
     ASSERT_EQ(MergeDeliveryHistory(&chain), 1);
     EXPECT_EQ(Addresses(chain),
-              (std::vector<QString>{"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.9"}));
+              (std::vector<std::u16string>{u"10.0.0.1", u"10.0.0.2", u"10.0.0.3", u"10.0.0.9"}));
     const auto entries = Members(chain);
-    EXPECT_EQ(Text(entries[1]->name), "Sent one") << "the history's content wins";
-    EXPECT_EQ(StatusText(entries[1]->status), "Sent");
+    EXPECT_EQ(Text(entries[1]->name), u"Sent one") << "the history's content wins";
+    EXPECT_EQ(StatusText(entries[1]->status), u"Sent");
     EXPECT_EQ(entries[1]->locked, 1);
     EXPECT_EQ(entries[1]->ticked, 0);
-    EXPECT_EQ(StatusText(entries[3]->status), "Failed") << "kept although it did not answer";
+    EXPECT_EQ(StatusText(entries[3]->status), u"Failed") << "kept although it did not answer";
     EXPECT_EQ(entries[3]->ticked, 1);
     EXPECT_EQ(entries[3]->locked, 0);
     FreePrinterEntries(chain);

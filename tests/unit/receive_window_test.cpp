@@ -91,8 +91,8 @@ class ReceiveWindow : public ::testing::Test {
 
     static int Done(size_t index) { return DiscoverySockets()[index]->done; }
 
-    static std::vector<std::pair<QString, QString>> Answers() {
-        std::vector<std::pair<QString, QString>> answers;
+    static std::vector<std::pair<std::u16string, std::u16string>> Answers() {
+        std::vector<std::pair<std::u16string, std::u16string>> answers;
         for (const auto& answer : DiscoveryAnswers())
             answers.emplace_back(answer->address, answer->description);
         return answers;
@@ -135,8 +135,8 @@ TEST_F(ReceiveWindow, EarlyStopEndsOnceEverySocketIsDone) {
     Send(second, Reply("late"), "127.0.0.4");
     SteadyTicks();
     EXPECT_EQ(SnmpReceiveAnswers(true), 0);
-    using Answer = std::pair<QString, QString>;
-    EXPECT_EQ(Answers(), (std::vector<Answer>{{"127.0.0.2", "one"}, {"127.0.0.3", "two"}}));
+    using Answer = std::pair<std::u16string, std::u16string>;
+    EXPECT_EQ(Answers(), (std::vector<Answer>{{u"127.0.0.2", u"one"}, {u"127.0.0.3", u"two"}}));
     EXPECT_EQ(Queued(second), 1u);
 }
 
@@ -150,8 +150,8 @@ TEST_F(ReceiveWindow, FirstReplyFromAnAddressWins) {
     // until it is empty, being first in array order.
     Ticks({0, 1, 2, 3, 1000});
     EXPECT_EQ(SnmpReceiveAnswers(false), 0);
-    using Answer = std::pair<QString, QString>;
-    EXPECT_EQ(Answers(), (std::vector<Answer>{{"127.0.0.2", "A"}, {"127.0.0.3", "C"}}));
+    using Answer = std::pair<std::u16string, std::u16string>;
+    EXPECT_EQ(Answers(), (std::vector<Answer>{{u"127.0.0.2", u"A"}, {u"127.0.0.3", u"C"}}));
     EXPECT_EQ(Queued(second), 0u);
 }
 
@@ -167,8 +167,8 @@ TEST_F(ReceiveWindow, OverlongDatagramIsDiscarded) {
     SteadyTicks();
     EXPECT_EQ(SnmpReceiveAnswers(true), 0);
     EXPECT_EQ(Done(overlong), 1);
-    using Answer = std::pair<QString, QString>;
-    EXPECT_EQ(Answers(), (std::vector<Answer>{{"127.0.0.3", "fits"}}));
+    using Answer = std::pair<std::u16string, std::u16string>;
+    EXPECT_EQ(Answers(), (std::vector<Answer>{{u"127.0.0.3", u"fits"}}));
 }
 
 TEST_F(ReceiveWindow, IgnoredReplyMarksTheSocketDone) {

@@ -6,35 +6,36 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
 TEST(LoadResString, CopiesEntriesVerbatim) {
     const struct {
         uint16_t id;
-        QString text;
+        std::u16string text;
     } cases[] = {
-        {104, "Printer Update failed." + QString(22, u' ') + "\r\nPrinter:"},
-        {107, "Printer Update failed." + QString(20, u' ') + "\r\n"},
-        {114, "Invalid characters in the Community Name. Only alphabets, numbers, \"\"-\"\" "
-              "(hyphen) and \"\"_\"\" (underscore) can be used."},
-        {118, "Not completed"},
-        {121, "Sent"},
-        {122, "Failed"},
-        {125, "Sending Backup Data\r\nPrinter:"},
-        {135, "  Select"},
-        {9000, "Korvil 2950MFP-D,Korvil 2950MFP-N"},
-        {9002, "Backup File for Korvil 2950MFP(*.rvk)|*.rvk|All Files (*.*)|*.*||"},
-        {9004, "MERIN-AIO-QTB"},
-        {9006, "Tolvane for Korvil 2950MFP Address Book"},
-        {57344, "Tolvane"},
+        {104, u"Printer Update failed." + std::u16string(22, u' ') + u"\r\nPrinter:"},
+        {107, u"Printer Update failed." + std::u16string(20, u' ') + u"\r\n"},
+        {114, u"Invalid characters in the Community Name. Only alphabets, numbers, \"\"-\"\" "
+              u"(hyphen) and \"\"_\"\" (underscore) can be used."},
+        {118, u"Not completed"},
+        {121, u"Sent"},
+        {122, u"Failed"},
+        {125, u"Sending Backup Data\r\nPrinter:"},
+        {135, u"  Select"},
+        {9000, u"Korvil 2950MFP-D,Korvil 2950MFP-N"},
+        {9002, u"Backup File for Korvil 2950MFP(*.rvk)|*.rvk|All Files (*.*)|*.*||"},
+        {9004, u"MERIN-AIO-QTB"},
+        {9006, u"Tolvane for Korvil 2950MFP Address Book"},
+        {57344, u"Tolvane"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
         char16_t buffer[kResStringBufferUnits];
         const int length = LoadResString(c.id, buffer);
-        EXPECT_EQ(length, c.text.size());
-        EXPECT_EQ(QString::fromUtf16(buffer), c.text);
+        EXPECT_EQ(static_cast<size_t>(length), c.text.size());
+        EXPECT_EQ(std::u16string(buffer), c.text);
     }
 }
 
@@ -55,7 +56,7 @@ TEST(HeapStrDup, CopiesWithTerminator) {
     EXPECT_EQ(HeapStrDup(static_cast<const char16_t*>(nullptr)), nullptr);
     char16_t* copy = HeapStrDup(u"abc");
     ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(QString::fromUtf16(copy), "abc");
+    EXPECT_EQ(std::u16string(copy), u"abc");
     HeapFree(empty);
     HeapFree(copy);
 }

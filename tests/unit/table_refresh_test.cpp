@@ -1,3 +1,4 @@
+#include "platform/text_convert.h"
 #include "printers/printer_table.h"
 #include "printers/table_refresh.h"
 #include "tests/support/fake_discovery.h"
@@ -9,7 +10,7 @@
 
 namespace {
 
-const QString kOutOfMemoryText = QStringLiteral("Out of Memory.\r\nProgram will be terminated.");
+const std::u16string kOutOfMemoryText = u"Out of Memory.\r\nProgram will be terminated.";
 
 class DiscoveryDriverTest : public ::testing::Test {
   protected:
@@ -45,7 +46,7 @@ TEST_F(DiscoveryDriverTest, BroadcastOnlyWithoutHandAddedPrinters) {
     EXPECT_EQ(call.models, lists.models);
     EXPECT_EQ(call.community, "orchid");
     EXPECT_EQ(call.mode, kDiscoverBroadcast);
-    EXPECT_EQ(Addresses(lists.entries), (std::vector<QString>{"10.0.0.4"}));
+    EXPECT_EQ(Addresses(lists.entries), (std::vector<std::u16string>{u"10.0.0.4"}));
     EXPECT_EQ(lists.resultCount, 1) << "the results are kept until the next search";
     EXPECT_EQ(recorder.Count(), 0u);
 }
@@ -64,7 +65,8 @@ TEST_F(DiscoveryDriverTest, HandAddedAddressesGoNarrowAndInOrder) {
     EXPECT_EQ(std::string(lists.manualPrinters->narrowIpAddress), "192.168.7.20");
     EXPECT_EQ(call.community, WideToNarrow(u"pübl"));
     // Nobody answered: both show as locked rows named "-".
-    EXPECT_EQ(Addresses(lists.entries), (std::vector<QString>{"192.168.7.20", "10.1.2.3"}));
+    EXPECT_EQ(Addresses(lists.entries),
+              (std::vector<std::u16string>{u"192.168.7.20", u"10.1.2.3"}));
     EXPECT_EQ(lists.entries->locked, 1);
 }
 
@@ -72,15 +74,15 @@ TEST_F(DiscoveryDriverTest, FailedSearchIsReportedAndBuildsNothing) {
     struct Case {
         const char* why;
         int code;
-        QString caption;
-        QString textStart;
-        QString textEnd;
+        std::u16string caption;
+        std::u16string textStart;
+        std::u16string textEnd;
     } cases[] = {
-        {"cancelled", kResultCancelled, "Canceling Update...", "Update canceled.",
-         "Update canceled."},
-        {"network failure", kResultNetworkFailure, "Error occurs while sending the data.",
-         "Printer Update failed.", "Check the printer connection."},
-        {"out of memory", kResultOutOfMemory, "Out of Memory", kOutOfMemoryText, kOutOfMemoryText},
+        {"cancelled", kResultCancelled, u"Canceling Update...", u"Update canceled.",
+         u"Update canceled."},
+        {"network failure", kResultNetworkFailure, u"Error occurs while sending the data.",
+         u"Printer Update failed.", u"Check the printer connection."},
+        {"out of memory", kResultOutOfMemory, u"Out of Memory", kOutOfMemoryText, kOutOfMemoryText},
         {"bad argument: no notice", kResultBadArgument, {}, {}, {}},
     };
     for (const Case& c : cases) {
@@ -89,14 +91,14 @@ TEST_F(DiscoveryDriverTest, FailedSearchIsReportedAndBuildsNothing) {
         discovery.Answer(c.code, {{u"10.0.0.4", u"Korvil"}});
         EXPECT_EQ(RunDiscoveryDriver(&lists, 9, u"orchid"), kTableFailed);
         EXPECT_EQ(lists.entries, nullptr);
-        if (c.caption.isEmpty()) {
+        if (c.caption.empty()) {
             EXPECT_EQ(recorder.Count(), 0u);
         } else {
             ASSERT_EQ(recorder.Count(), 1u);
             const RecordedMessageBox box = recorder.Boxes().front();
             EXPECT_EQ(box.caption, c.caption);
-            EXPECT_TRUE(box.text.startsWith(c.textStart)) << box.text.toStdString();
-            EXPECT_TRUE(box.text.endsWith(c.textEnd)) << box.text.toStdString();
+            EXPECT_TRUE(box.text.starts_with(c.textStart)) << WideToNarrow(box.text);
+            EXPECT_TRUE(box.text.ends_with(c.textEnd)) << WideToNarrow(box.text);
         }
     }
 }
@@ -148,7 +150,7 @@ TEST_F(DiscoveryDriverTest, RebuildKeepsHistoryAndTicks) {
     // Only 10.0.0.2 still answers.
     discovery.Answer(kResultSuccess, {{u"10.0.0.2", u"B"}});
     EXPECT_EQ(RebuildPrinterEntries(&lists, 9, u"orchid", ticked), kTableRebuilt);
-    EXPECT_EQ(Addresses(lists.entries), (std::vector<QString>{"10.0.0.2", "10.0.0.1"}));
+    EXPECT_EQ(Addresses(lists.entries), (std::vector<std::u16string>{u"10.0.0.2", u"10.0.0.1"}));
     const auto entries = Members(lists.entries);
     EXPECT_EQ(entries[0]->ticked, 1) << "tick restored by address";
     EXPECT_EQ(entries[1]->status, kStatusSent) << "kept from the history";

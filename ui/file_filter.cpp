@@ -1,4 +1,4 @@
-#include "platform/file_filter.h"
+#include "ui/file_filter.h"
 
 #include <QStringList>
 

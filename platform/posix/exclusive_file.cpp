@@ -1,7 +1,6 @@
 #include "platform/exclusive_file.h"
 
-#include <QFile>
-#include <QString>
+#include "platform/text_convert.h"
 
 #include <cerrno>
 #include <csignal>
@@ -31,13 +30,13 @@ ExclusiveFile::~ExclusiveFile() {
     Close();
 }
 
-bool ExclusiveFile::Open(QStringView path) {
+bool ExclusiveFile::Open(std::u16string_view path) {
     Close();
-    if (path.isEmpty() || path.contains(u'\0'))
+    if (path.empty() || path.find(u'\0') != std::u16string_view::npos)
         return false;
-    const QByteArray name = QFile::encodeName(path.toString());
+    const std::string name = WideToNarrow(path);
     // Non-blocking so that a FIFO cannot hang the open; it is refused below anyway.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat info {};

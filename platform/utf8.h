@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// UTF-8 and UTF-16, one character at a time.
+
+// Length of the well-formed UTF-8 sequence at `at` and its code point, or 0 when none starts
+// there (a cut sequence, an overlong form, a surrogate or a value above U+10FFFF).
+size_t DecodeUtf8(std::string_view text, size_t at, char32_t* code);
+
+// Length of the character at `at` in code units (2 for a surrogate pair) and its code point; a
+// surrogate without its other half reads as U+FFFD.
+size_t DecodeUtf16(std::u16string_view text, size_t at, char32_t* code);
+
+void AppendUtf8(char32_t code, std::string& out);
+void AppendUtf16(char32_t code, std::u16string& out);
+
+// The UTF-16 form of `utf8`: a byte-order mark at the start is dropped, and each byte that
+// starts no well-formed sequence becomes U+FFFD (one per byte, as the Qt edition read such
+// text). `valid`, when given, tells whether every byte belonged to a character.
+std::u16string Utf8ToWide(std::string_view utf8, bool* valid = nullptr);
