@@ -84,6 +84,10 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
           "r.json", "--yes", "--no-broadcast", "--stall-timeout", "0"},
          "restore file=b.rvk all=1 targets= addresses= ranges=10.77.7.0/29, broadcast=0 "
          "community=orchid json=0 parallel=64 report=r.json yes=1 stall=0"},
+        {"a stall limit in seconds",
+         {"restore", "b.rvk", "--all", "--stall-timeout=4"},
+         "restore file=b.rvk all=1 targets= addresses= ranges= broadcast=1 community=orchid json=0 "
+         "parallel=8 report= yes=0 stall=4"},
         {"restore to addresses, a repeat counted once",
          {"restore", "b.rvk", "10.0.0.2", "10.0.0.1", "10.0.0.2", "--parallel=1"},
          "restore file=b.rvk all=0 targets=10.0.0.2,10.0.0.1, addresses= ranges= broadcast=1 "
@@ -143,6 +147,14 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
          {"restore", "b.rvk", "--all", "--stall-timeout", "-1"},
          "0 to 86400",
          false},
+        {"stall timeout with a unit",
+         {"restore", "b.rvk", "--all", "--stall-timeout", "5m"},
+         "0 to 86400",
+         false},
+        {"stall timeout over a day",
+         {"restore", "b.rvk", "--all", "--stall-timeout", "86401"},
+         "0 to 86400",
+         false},
         {"stall timeout on discover", {"discover", "--stall-timeout=4"}, "unknown option", false},
         {"parallel not a number",
          {"restore", "b.rvk", "--all", "--parallel", "8x"},
@@ -168,7 +180,8 @@ TEST(CliArguments, CommunityComesFromTheOptionTheFileTheEnvironmentOrTheDefault)
     const std::string file = ::testing::TempDir() + "community";
     std::ofstream(file, std::ios::binary) << "from-file\r\nsecond line\n";
     const std::string tooLong = ::testing::TempDir() + "long-community";
-    std::ofstream(tooLong) << std::string(33, 'c');
+    const std::string longName(33, 'c');
+    std::ofstream(tooLong) << longName;
     const struct {
         const char* why;
         std::vector<std::string> words;
@@ -184,6 +197,12 @@ TEST(CliArguments, CommunityComesFromTheOptionTheFileTheEnvironmentOrTheDefault)
         {"then the environment", {"discover"}, "env", "env"},
         {"an empty environment counts as unset", {"discover"}, "", "orchid"},
         {"no file", {"discover", "--community-file", file + ".none"}, "", "cannot be read", false},
+        {"a folder",
+         {"restore", "b.rvk", "--all", "--community-file=/"},
+         "",
+         "cannot be read",
+         false},
+        {"no search, no community", {"check", "b.rvk"}, longName.c_str(), "orchid"},
         {"a file with too long a name",
          {"discover", "--community-file", tooLong},
          "",
@@ -194,8 +213,7 @@ TEST(CliArguments, CommunityComesFromTheOptionTheFileTheEnvironmentOrTheDefault)
         CliArguments arguments;
         std::string error;
         ASSERT_TRUE(ParseArguments(row.words, &arguments, &error)) << row.why;
-        EXPECT_EQ(ResolveCommunity(&arguments.scope, row.environment, &error), row.accepted)
-            << row.why;
+        EXPECT_EQ(ResolveCommunity(&arguments, row.environment, &error), row.accepted) << row.why;
         const std::string& shown = row.accepted ? arguments.scope.community : error;
         EXPECT_NE(shown.find(row.expected), std::string::npos) << row.why << ": " << shown;
     }
