@@ -342,6 +342,12 @@ TEST_F(CliLab, AStalledPrinterFailsWhileSlowOnesAreNeverCutOff) {
         << outcomes.at("10.77.10.1");
     EXPECT_NE(outcomes.at("10.77.10.1").find(" of 1,000,000 bytes"), std::string::npos);
     EXPECT_TRUE(slow.NextJob(30s) == backup);
+    // A file that fits in the socket buffers stalls while its confirmation is awaited.
+    const QString small = Write(QStringLiteral("small.rvk"), Backup(12000));
+    const CliRun waiting = Run({"restore", small, "10.77.10.1", "--stall-timeout", "1"});
+    EXPECT_EQ(waiting.exitCode, 1) << waiting.err;
+    EXPECT_NE(waiting.out.find(" took no data for 1 s after "), std::string::npos) << waiting.out;
+    EXPECT_NE(waiting.out.find(" of 12,000 bytes"), std::string::npos) << waiting.out;
 
     // SIGTERM while the stalled printer holds its delivery: cancelled, reported, 143.
     const long opensBefore = TcpActiveOpens();
