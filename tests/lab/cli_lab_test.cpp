@@ -14,6 +14,7 @@
 #include <chrono>
 #include <csignal>
 #include <map>
+#include <regex>
 #include <thread>
 
 namespace {
@@ -338,16 +339,15 @@ TEST_F(CliLab, AStalledPrinterFailsWhileSlowOnesAreNeverCutOff) {
     const std::string sent = "sent " + std::to_string(backup.size()) + " ";
     EXPECT_EQ(outcomes.at("10.77.10.2"), sent);
     EXPECT_EQ(outcomes.at("10.77.10.3"), sent);
-    EXPECT_NE(outcomes.at("10.77.10.1").find(" took no data for 2 s after "), std::string::npos)
-        << outcomes.at("10.77.10.1");
-    EXPECT_NE(outcomes.at("10.77.10.1").find(" of 1,000,000 bytes"), std::string::npos);
+    const std::regex stalled("failed \\d+ took no data for 2 s after [\\d,]+ of 1,000,000 bytes");
+    EXPECT_TRUE(std::regex_match(outcomes.at("10.77.10.1"), stalled)) << outcomes.at("10.77.10.1");
     EXPECT_TRUE(slow.NextJob(30s) == backup);
     // A file that fits in the socket buffers stalls while its confirmation is awaited.
     const QString small = Write(QStringLiteral("small.rvk"), Backup(12000));
     const CliRun waiting = Run({"restore", small, "10.77.10.1", "--stall-timeout", "1"});
-    EXPECT_EQ(waiting.exitCode, 1) << waiting.err;
-    EXPECT_NE(waiting.out.find(" took no data for 1 s after "), std::string::npos) << waiting.out;
-    EXPECT_NE(waiting.out.find(" of 12,000 bytes"), std::string::npos) << waiting.out;
+    const std::regex confirming(
+        "failed +12000 +[\\d.]+ +took no data for 1 s after [\\d,]+ of 12,000");
+    EXPECT_TRUE(std::regex_search(waiting.out, confirming)) << waiting.out;
 
     // SIGTERM while the stalled printer holds its delivery: cancelled, reported, 143.
     const long opensBefore = TcpActiveOpens();
