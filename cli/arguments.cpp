@@ -332,7 +332,7 @@ Options:
                       restore: a printer that takes no data for this long
                       (while sending, or while its confirmation is awaited)
                       fails; a slow printer that keeps taking data is never cut
-                      off; 0 waits without limit (default 300)
+                      off; 0 waits without limit (0 to 86400, default 300)
   --report FILE.json  restore: write the outcome as JSON: {"file", "size",
                       "printers": [{"address", "name", "outcome", "bytes",
                       "seconds", "error"}], "sent", "failed"}
