@@ -256,8 +256,12 @@ bool ParseArguments(const std::vector<std::string>& words, CliArguments* argumen
            CheckPositionals(positionals, arguments, error);
 }
 
-bool ResolveCommunity(SearchScope* scope, const char* environment, std::string* error) {
-    if (scope->communityGiven)
+bool ResolveCommunity(CliArguments* arguments, const char* environment, std::string* error) {
+    // Only a search uses the community: help and check work whatever the environment holds.
+    const bool searches =
+        arguments->command == CliCommand::Discover || arguments->command == CliCommand::Restore;
+    SearchScope* scope = &arguments->scope;
+    if (!searches || scope->communityGiven)
         return true;
     if (!scope->communityFile.empty()) {
         std::ifstream file(scope->communityFile, std::ios::binary);
@@ -308,10 +312,9 @@ Commands:
                       are skipped and get nothing)
 
 Options:
-  --community NAME    SNMP community of the search; the first of these is used:
-                      --community NAME, --community-file FILE, the environment
-                      variable TOLVANE_COMMUNITY (when not empty), the default
-                      "orchid"
+  --community NAME    SNMP community of the search; without it, the first line
+                      of --community-file FILE, else TOLVANE_COMMUNITY (when not
+                      empty), else "orchid"; the two options exclude each other
   --community-file FILE
                       read the community from the first line of FILE, so that
                       it does not show in the process list
@@ -329,7 +332,7 @@ Options:
                       restore: a printer that takes no data for this long
                       (while sending, or while its confirmation is awaited)
                       fails; a slow printer that keeps taking data is never cut
-                      off; 0 waits without limit (default 300)
+                      off; 0 waits without limit (0 to 86400, default 300)
   --report FILE.json  restore: write the outcome as JSON: {"file", "size",
                       "printers": [{"address", "name", "outcome", "bytes",
                       "seconds", "error"}], "sent", "failed"}
@@ -353,5 +356,9 @@ Exit status:
   130  restore: interrupted by Ctrl-C (SIGINT)
   143  restore: ended by SIGTERM
   129  restore: ended by SIGHUP
+
+Environment:
+  TOLVANE_COMMUNITY   the SNMP community when neither --community nor
+                      --community-file is given, kept out of the process list
 )";
 }

@@ -44,10 +44,11 @@ struct CliArguments {
 bool ParseArguments(const std::vector<std::string>& words, CliArguments* arguments,
                     std::string* error);
 
-// Settles the community name: --community, else the first line of --community-file, else
-// `environment` (TOLVANE_COMMUNITY) when set and not empty, else the built-in default. False with
-// a one-line reason when the file cannot be read or the name is too long.
-bool ResolveCommunity(SearchScope* scope, const char* environment, std::string* error);
+// Settles the community name of a search (discover, restore): --community, else the first line
+// of --community-file, else `environment` (TOLVANE_COMMUNITY) when set and not empty, else the
+// built-in default. False with a one-line reason when the file cannot be read or the name is too
+// long. Commands that do not search are left alone.
+bool ResolveCommunity(CliArguments* arguments, const char* environment, std::string* error);
 
 // The usage lines shown after an argument error, and the whole --help text.
 std::string UsageText();

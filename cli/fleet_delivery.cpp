@@ -102,6 +102,7 @@ void FleetDelivery::Deliver(Slot& slot) {
     bool confirming = false;
     if (result == kResultSuccess) {
         confirming = true;
+        slot.dataEnded = true;
         result = transport.Finish(connection);
     }
 
@@ -112,7 +113,7 @@ void FleetDelivery::Deliver(Slot& slot) {
     if (result == kResultSuccess)
         Settle(slot, Outcome::Sent, {});
     else if (result == kResultCancelled && slot.stalled)
-        Settle(slot, Outcome::Failed, StallReason(slot, sent));
+        Settle(slot, Outcome::Failed, StallReason(slot));
     else if (result == kResultCancelled)
         Settle(slot, Outcome::Cancelled, QStringLiteral("cancelled after %1 bytes").arg(sent));
     else if (confirming)
@@ -162,7 +163,14 @@ void FleetDelivery::CancelStalled() {
             slot->watchedUnacknowledged = unacknowledged;
             slot->lastProgress = now;
         } else if (now - slot->lastProgress >= m_stallLimit) {
-            slot->stalledUnacknowledged = std::max(unacknowledged, 0);
+            // The end of the data counts as one more byte in the queue. A worker that has just
+            // reached Finish without ending the data yet moved its bytes a moment ago, so it is
+            // never taken for stalled here.
+            const uint64_t queued =
+                unacknowledged > 0
+                    ? static_cast<uint64_t>(unacknowledged - (slot->dataEnded ? 1 : 0))
+                    : 0;
+            slot->stalledAcknowledged = bytes - std::min(bytes, queued);
             slot->stalled = true;
             TransportTable[slot->connection->transportIndex].Cancel(slot->connection);
         }
@@ -170,11 +178,10 @@ void FleetDelivery::CancelStalled() {
 }
 
 // "took no data for 300 s after 81,920 of 300,096 bytes": the bytes the printer acknowledged.
-QString FleetDelivery::StallReason(const Slot& slot, uint64_t sent) const {
-    const uint64_t unacknowledged = static_cast<uint64_t>(slot.stalledUnacknowledged);
+QString FleetDelivery::StallReason(const Slot& slot) const {
     return QStringLiteral("took no data for %1 s after %2 of %3 bytes")
         .arg(m_stallLimit.count())
-        .arg(Grouped(sent - std::min(sent, unacknowledged)), Grouped(m_data.size()));
+        .arg(Grouped(slot.stalledAcknowledged), Grouped(m_data.size()));
 }
 
 bool FleetDelivery::Settled() const {

@@ -67,16 +67,18 @@ class FleetDelivery {
         uint64_t watchedBytes = 0;
         int watchedUnacknowledged = -1;
         std::chrono::steady_clock::time_point lastProgress;
-        // Set when the watch ended the delivery; the bytes the printer had not acknowledged then.
+        // Set by the worker before it ends the data and waits for the confirmation.
+        std::atomic<bool> dataEnded{false};
+        // Set when the watch ended the delivery; the bytes the printer had acknowledged then.
         std::atomic<bool> stalled{false};
-        int stalledUnacknowledged = 0;
+        uint64_t stalledAcknowledged = 0;
     };
 
     void Work();
     void Deliver(Slot& slot);
     void Settle(Slot& slot, Outcome outcome, const QString& error);
 
-    QString StallReason(const Slot& slot, uint64_t sent) const;
+    QString StallReason(const Slot& slot) const;
 
     std::span<const uint8_t> m_data;
     std::chrono::seconds m_stallLimit;

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stderr);
         return kExitUsage;
     }
-    if (!ResolveCommunity(&arguments.scope, std::getenv("TOLVANE_COMMUNITY"), &error)) {
+    if (!ResolveCommunity(&arguments, std::getenv("TOLVANE_COMMUNITY"), &error)) {
         PrintError(QString::fromLocal8Bit(error));
         return kExitUsage;
     }

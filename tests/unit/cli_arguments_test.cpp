@@ -25,8 +25,10 @@ std::string Summary(const CliArguments& a) {
         out << inet_ntoa(network) << '/' << range.prefixLength << ',';
     }
     out << " broadcast=" << a.scope.broadcast << " community=" << a.scope.community
-        << a.scope.communityFile << " json=" << a.json << " parallel=" << a.parallel
-        << " report=" << a.report << " yes=" << a.yes << " stall=" << a.stallSeconds;
+        << " json=" << a.json << " parallel=" << a.parallel << " report=" << a.report
+        << " yes=" << a.yes;
+    if (a.stallSeconds != kDefaultStallSeconds)
+        out << " stall=" << a.stallSeconds;
     return out.str();
 }
 
@@ -37,8 +39,7 @@ struct ArgumentCase {
     bool accepted = true;
 };
 
-const std::string kDefaults =
-    " broadcast=1 community=orchid json=0 parallel=8 report= yes=0 stall=300";
+const std::string kDefaults = " broadcast=1 community=orchid json=0 parallel=8 report= yes=0";
 
 TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
     const ArgumentCase cases[] = {
@@ -49,15 +50,11 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
          {"discover", "--community", "ink", "--address=10.77.6.5", "--address", "10.1.2.3",
           "--range", "10.77.20.9/24", "--no-broadcast", "--json"},
          "discover file= all=0 targets= addresses=10.77.6.5,10.1.2.3, ranges=10.77.20.0/24, "
-         "broadcast=0 community=ink json=1 parallel=8 report= yes=0 stall=300"},
+         "broadcast=0 community=ink json=1 parallel=8 report= yes=0"},
         {"an empty community stays empty",
          {"discover", "--community="},
          "discover file= all=0 targets= addresses= ranges= broadcast=1 community= json=0 "
-         "parallel=8 report= yes=0 stall=300"},
-        {"a community file is read later; the default stays until then",
-         {"discover", "--community-file", "/run/c"},
-         "discover file= all=0 targets= addresses= ranges= broadcast=1 community=orchid/run/c "
-         "json=0 parallel=8 report= yes=0 stall=300"},
+         "parallel=8 report= yes=0"},
         {"/16 and /32 are the range limits",
          {"discover", "--range", "10.9.0.0/16", "--range=1.2.3.4/32"},
          "discover file= all=0 targets= addresses= ranges=10.9.0.0/16,1.2.3.4/32," + kDefaults},
@@ -85,9 +82,10 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
          "restore file=b.rvk all=1 targets= addresses= ranges=10.77.7.0/29, broadcast=0 "
          "community=orchid json=0 parallel=64 report=r.json yes=1 stall=0"},
         {"restore to addresses, a repeat counted once",
-         {"restore", "b.rvk", "10.0.0.2", "10.0.0.1", "10.0.0.2", "--parallel=1"},
+         {"restore", "b.rvk", "10.0.0.2", "10.0.0.1", "10.0.0.2", "--parallel=1",
+          "--stall-timeout=4"},
          "restore file=b.rvk all=0 targets=10.0.0.2,10.0.0.1, addresses= ranges= broadcast=1 "
-         "community=orchid json=0 parallel=1 report= yes=0 stall=300"},
+         "community=orchid json=0 parallel=1 report= yes=0 stall=4"},
         {"--help anywhere",
          {"restore", "--bogus", "--help"},
          "help file= all=0 targets= addresses= ranges=" + kDefaults},
@@ -135,15 +133,11 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
          false},
         {"parallel 0", {"restore", "b.rvk", "--all", "--parallel", "0"}, "1 to 64", false},
         {"parallel 65", {"restore", "b.rvk", "--all", "--parallel", "65"}, "1 to 64", false},
-        {"community twice over",
-         {"discover", "--community=a", "--community-file", "f"},
-         "not both",
-         false},
-        {"stall timeout below 0",
-         {"restore", "b.rvk", "--all", "--stall-timeout", "-1"},
-         "0 to 86400",
-         false},
-        {"stall timeout on discover", {"discover", "--stall-timeout=4"}, "unknown option", false},
+        {"both communities", {"discover", "--community=a", "--community-file=f"}, "both", false},
+        {"stall below 0", {"restore", "b.rvk", "--all", "--stall-timeout=-1"}, "0 to 86400", false},
+        {"stall in minutes", {"restore", "b.rvk", "--all", "--stall-timeout=5m"}, "0 to", false},
+        {"stall over a day", {"restore", "b.rvk", "--all", "--stall-timeout=86401"}, "0 to", false},
+        {"stall on discover", {"discover", "--stall-timeout=4"}, "unknown option", false},
         {"parallel not a number",
          {"restore", "b.rvk", "--all", "--parallel", "8x"},
          "1 to 64",
@@ -165,39 +159,34 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
 }
 
 TEST(CliArguments, CommunityComesFromTheOptionTheFileTheEnvironmentOrTheDefault) {
-    const std::string file = ::testing::TempDir() + "community";
+    const std::string file = ::testing::TempDir() + "community", tooLong = file + "-long";
+    const std::string longName(33, 'c');
     std::ofstream(file, std::ios::binary) << "from-file\r\nsecond line\n";
-    const std::string tooLong = ::testing::TempDir() + "long-community";
-    std::ofstream(tooLong) << std::string(33, 'c');
+    std::ofstream(tooLong) << longName;
     const struct {
         const char* why;
         std::vector<std::string> words;
         const char* environment;
-        std::string expected; // the community, or a piece of the error
+        std::string expected; // the community, or the end of the error
         bool accepted = true;
     } cases[] = {
         {"the option first", {"discover", "--community=opt"}, "env", "opt"},
-        {"the file's first line, its CR LF dropped",
-         {"discover", "--community-file", file},
-         "env",
-         "from-file"},
+        {"the file's first line", {"discover", "--community-file", file}, "env", "from-file"},
         {"then the environment", {"discover"}, "env", "env"},
-        {"an empty environment counts as unset", {"discover"}, "", "orchid"},
-        {"no file", {"discover", "--community-file", file + ".none"}, "", "cannot be read", false},
-        {"a file with too long a name",
-         {"discover", "--community-file", tooLong},
-         "",
-         "at most 32 bytes",
-         false},
+        {"an empty environment is unset", {"discover"}, "", "orchid"},
+        {"no file", {"discover", "--community-file", file + "-none"}, "", "cannot be read", false},
+        {"a folder", {"discover", "--community-file=/"}, "", "cannot be read", false},
+        {"too long", {"discover", "--community-file", tooLong}, "", "at most 32 bytes", false},
+        {"no search, no community", {"check", "b.rvk"}, longName.c_str(), "orchid"},
     };
     for (const auto& row : cases) {
         CliArguments arguments;
         std::string error;
         ASSERT_TRUE(ParseArguments(row.words, &arguments, &error)) << row.why;
-        EXPECT_EQ(ResolveCommunity(&arguments.scope, row.environment, &error), row.accepted)
-            << row.why;
+        EXPECT_EQ(ResolveCommunity(&arguments, row.environment, &error), row.accepted) << row.why;
         const std::string& shown = row.accepted ? arguments.scope.community : error;
-        EXPECT_NE(shown.find(row.expected), std::string::npos) << row.why << ": " << shown;
+        EXPECT_TRUE(row.accepted ? shown == row.expected : shown.ends_with(row.expected))
+            << row.why << ": " << shown;
     }
 }
 
