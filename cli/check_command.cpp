@@ -6,25 +6,25 @@
 #include "text/string_ids.h"
 #include "text/string_table.h"
 
-#include <QFileInfo>
+#include "platform/utf8.h"
 
+#include <filesystem>
 #include <new>
 
 namespace {
 
-QString ContentProblem(BackupContent content) {
+std::string ContentProblem(BackupContent content) {
     switch (content) {
     case BackupContent::CannotOpen:
-        return QStringLiteral("cannot be opened (held by another program, or not readable)");
+        return "cannot be opened (held by another program, or not readable)";
     case BackupContent::EmptyOrTooLarge:
-        return QStringLiteral("empty or too large (0 bytes, or 4 GiB or more)");
+        return "empty or too large (0 bytes, or 4 GiB or more)";
     case BackupContent::OutOfMemory:
-        return QStringLiteral("cannot be read whole (out of memory)");
+        return "cannot be read whole (out of memory)";
     case BackupContent::NoComponentMarker:
-        return QStringLiteral(
-            "not a backup file (no \"@PJL COMMENT VERSION:<component>=\" marker)");
+        return "not a backup file (no \"@PJL COMMENT VERSION:<component>=\" marker)";
     case BackupContent::NoDownloadKeyword:
-        return QStringLiteral("not a backup file (no \"@PJL ENTER LANGUAGE=DOWNLOAD\" keyword)");
+        return "not a backup file (no \"@PJL ENTER LANGUAGE=DOWNLOAD\" keyword)";
     case BackupContent::Valid:
         break;
     }
@@ -32,25 +32,24 @@ QString ContentProblem(BackupContent content) {
 }
 
 // The open fails alike for a missing file and for one another program holds.
-BackupCheck OpenFailure(const QString& path) {
-    const bool present = QFileInfo(path).exists();
-    return {false, path + QStringLiteral(": ") +
-                       (present ? ContentProblem(BackupContent::CannotOpen)
-                                : QStringLiteral("does not exist"))};
+BackupCheck OpenFailure(const std::string& path) {
+    std::error_code error;
+    const bool present = std::filesystem::exists(std::filesystem::path(Utf8ToWide(path)), error);
+    return {false,
+            path + ": " + (present ? ContentProblem(BackupContent::CannotOpen) : "does not exist")};
 }
 
-BackupCheck Verdict(const QString& path, BackupContent content, const char* productCode) {
-    const QString prefix = path + QStringLiteral(": ");
+BackupCheck Verdict(const std::string& path, BackupContent content, const char* productCode) {
+    const std::string prefix = path + ": ";
     if (content != BackupContent::Valid)
         return {false, prefix + ContentProblem(content)};
     if (!CheckProductCode(productCode))
-        return {false, prefix + QStringLiteral("wrong product (code \"%1\", expected \"%2\")")
-                                    .arg(QString::fromLatin1(productCode),
-                                         QString::fromStdU16String(ResString(IDS_PRODUCT_CODE)))};
-    return {true, prefix + QStringLiteral("backup file for this product")};
+        return {false, prefix + "wrong product (code \"" + productCode + "\", expected \"" +
+                           Utf8(ResString(IDS_PRODUCT_CODE)) + "\")"};
+    return {true, prefix + "backup file for this product"};
 }
 
-BackupCheck ReadVerdict(const QString& path, ExclusiveFile& file, std::vector<uint8_t>* data) {
+BackupCheck ReadVerdict(const std::string& path, ExclusiveFile& file, std::vector<uint8_t>* data) {
     const uint64_t length = file.Length();
     if (length == 0 || length >= kMaxBackupFileLength)
         return Verdict(path, BackupContent::EmptyOrTooLarge, "");
@@ -60,24 +59,24 @@ BackupCheck ReadVerdict(const QString& path, ExclusiveFile& file, std::vector<ui
         return Verdict(path, BackupContent::OutOfMemory, "");
     }
     if (!file.ReadWhole(data->data(), static_cast<uint32_t>(length)))
-        return {false, path + QStringLiteral(": cannot be read whole (read error)")};
+        return {false, path + ": cannot be read whole (read error)"};
     char productCode[kProductCodeFieldBytes] = {};
     return Verdict(path, CheckBackupContent(data->data(), data->size(), productCode), productCode);
 }
 
 } // namespace
 
-BackupCheck CheckBackup(const QString& path) {
-    if (!BackupFileExists(path.toStdU16String()))
+BackupCheck CheckBackup(const std::string& path) {
+    if (!BackupFileExists(Utf8ToWide(path)))
         return OpenFailure(path);
     char productCode[kProductCodeFieldBytes] = {};
-    return Verdict(path, InspectBackupFile(path.toStdU16String(), productCode), productCode);
+    return Verdict(path, InspectBackupFile(Utf8ToWide(path), productCode), productCode);
 }
 
-BackupCheck ReadBackup(const QString& path, std::vector<uint8_t>* data) {
+BackupCheck ReadBackup(const std::string& path, std::vector<uint8_t>* data) {
     data->clear();
     ExclusiveFile file;
-    if (!file.Open(path.toStdU16String()))
+    if (!file.Open(Utf8ToWide(path)))
         return OpenFailure(path);
     const BackupCheck check = ReadVerdict(path, file, data);
     if (!check.accepted)
@@ -85,7 +84,7 @@ BackupCheck ReadBackup(const QString& path, std::vector<uint8_t>* data) {
     return check;
 }
 
-int RunCheck(const QString& path) {
+int RunCheck(const std::string& path) {
     const BackupCheck check = CheckBackup(path);
     if (!check.accepted) {
         PrintError(check.message);

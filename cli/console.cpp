@@ -1,6 +1,7 @@
 #include "cli/console.h"
 
 #include "platform/message_box.h"
+#include "platform/utf8.h"
 #include "text/inert_text.h"
 
 #include <cstdio>
@@ -9,8 +10,9 @@ namespace {
 
 int NoticeAsErrorLine(WindowHandle, const std::u16string& text, const std::u16string&,
                       unsigned flags) {
-    QString line = QString::fromStdU16String(text);
-    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    std::string line = Utf8(text);
+    for (size_t at; (at = line.find("\r\n")) != std::string::npos;)
+        line.replace(at, 2, " ");
     PrintError(line);
     // A question nobody answered is declined.
     switch (flags & MB_TYPEMASK) {
@@ -25,29 +27,53 @@ int NoticeAsErrorLine(WindowHandle, const std::u16string& text, const std::u16st
 
 } // namespace
 
-QString Inert(const QString& text) {
-    return QString::fromStdString(InertText(text.toStdString()));
+std::string Utf8(std::u16string_view wide) {
+    return WideToUtf8(wide);
 }
 
-void PrintOut(const QString& line) {
-    std::fputs(Inert(line).toLocal8Bit().append('\n').constData(), stdout);
+std::string Inert(std::string_view text) {
+    return InertText(text);
 }
 
-void PrintError(const QString& line) {
+void PrintOut(std::string_view line) {
+    std::fputs((Inert(line) + '\n').c_str(), stdout);
+}
+
+void PrintError(std::string_view line) {
     std::fflush(stdout);
-    std::fputs(QStringLiteral("tolvane-cli: %1\n").arg(Inert(line)).toLocal8Bit().constData(),
-               stderr);
+    std::fputs(("tolvane-cli: " + Inert(line) + '\n').c_str(), stderr);
 }
 
-void PrintText(const QByteArray& text) {
-    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+void PrintText(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-QString Grouped(uint64_t count) {
-    QString digits = QString::number(count);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, u',');
+std::string Grouped(uint64_t count) {
+    std::string digits = std::to_string(count);
+    for (ptrdiff_t at = static_cast<ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<size_t>(at), 1, ',');
     return digits;
+}
+
+std::string Fixed(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof(text), "%.*f", decimals, value);
+    return text;
+}
+
+size_t CharacterCount(std::string_view text) {
+    size_t count = 0;
+    for (const char byte : text)
+        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+std::string PadRight(std::string_view text, size_t width) {
+    std::string padded(text);
+    const size_t count = CharacterCount(text);
+    if (count < width)
+        padded.append(width - count, ' ');
+    return padded;
 }
 
 void InstallConsoleNotices() {

@@ -11,23 +11,24 @@
 namespace {
 
 // Printer texts are escaped before the columns are measured, so the table stays aligned.
-QString OrDash(const QString& text) {
-    return text.isEmpty() ? QStringLiteral("-") : Inert(text);
+std::string OrDash(const std::string& text) {
+    return text.empty() ? "-" : Inert(text);
 }
 
 void PrintTable(const std::vector<FoundPrinter>& printers) {
-    qsizetype addressWidth = 7; // "ADDRESS"
-    qsizetype nameWidth = 4;    // "NAME"
+    size_t addressWidth = 7; // "ADDRESS"
+    size_t nameWidth = 4;    // "NAME"
     for (const FoundPrinter& printer : printers) {
-        addressWidth = std::max(addressWidth, printer.address.size());
-        nameWidth = std::max(nameWidth, OrDash(printer.name).size());
+        addressWidth = std::max(addressWidth, CharacterCount(printer.address));
+        nameWidth = std::max(nameWidth, CharacterCount(OrDash(printer.name)));
     }
-    const auto row = [&](const QString& address, const QString& name, const QString& version) {
-        PrintOut((address.leftJustified(addressWidth) + QStringLiteral("  ") +
-                  name.leftJustified(nameWidth) + QStringLiteral("  ") + version)
-                     .trimmed());
+    const auto row = [&](const std::string& address, const std::string& name,
+                         const std::string& version) {
+        const std::string line =
+            PadRight(address, addressWidth) + "  " + PadRight(name, nameWidth) + "  " + version;
+        PrintOut(line.substr(0, line.find_last_not_of(' ') + 1));
     };
-    row(QStringLiteral("ADDRESS"), QStringLiteral("NAME"), QStringLiteral("VERSION"));
+    row("ADDRESS", "NAME", "VERSION");
     for (const FoundPrinter& printer : printers)
         row(printer.address, OrDash(printer.name), OrDash(printer.version));
 }
@@ -40,14 +41,14 @@ int RunDiscover(const CliArguments& arguments, int versionKind, const ModelListE
     {
         StatusLine status;
         result = SearchPrinters(arguments.scope, versionKind, models, &printers,
-                                {nullptr, [&](const QString& text) { status.Show(text); }});
+                                {nullptr, [&](const std::string& text) { status.Show(text); }});
     }
     if (result != kResultSuccess) {
         PrintError(SearchFailureText(result));
         return kExitIncomplete;
     }
     if (printers.empty())
-        PrintError(QStringLiteral("no printers found"));
+        PrintError("no printers found");
     if (arguments.json)
         PrintText(DiscoveredPrintersJson(printers));
     else if (!printers.empty())

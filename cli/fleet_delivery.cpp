@@ -2,6 +2,7 @@
 
 #include "cli/console.h"
 #include "delivery/transport.h"
+#include "platform/utf8.h"
 #include "text/notices.h"
 
 #include <algorithm>
@@ -10,14 +11,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-QString OpenFailure(ResultCode result) {
+std::string OpenFailure(ResultCode result) {
     switch (result) {
     case kResultBadArgument:
-        return QStringLiteral("no usable transport");
+        return "no usable transport";
     case kResultOutOfMemory:
-        return QStringLiteral("out of memory");
+        return "out of memory";
     default:
-        return QStringLiteral("cannot connect to port %1").arg(kPrinterRawPort);
+        return "cannot connect to port " + std::to_string(kPrinterRawPort);
     }
 }
 
@@ -64,8 +65,8 @@ void FleetDelivery::Deliver(Slot& slot) {
         slot.started = Clock::now();
         slot.lastProgress = slot.started;
     }
-    const std::u16string address = slot.state.address.toStdU16String();
-    const std::u16string name = slot.state.name.toStdU16String();
+    const std::u16string address = Utf8ToWide(slot.state.address);
+    const std::u16string name = Utf8ToWide(slot.state.name);
     OpenRequest request{};
     request.wideIpAddress = address.c_str();
     request.wideName = name.c_str();
@@ -73,7 +74,7 @@ void FleetDelivery::Deliver(Slot& slot) {
     const ResultCode opened = OpenTransport(kTcpTransportIndex, &request, &connection);
     if (opened != kResultSuccess) {
         if (m_cancelled)
-            Settle(slot, Outcome::Cancelled, QStringLiteral("cancelled before connecting"));
+            Settle(slot, Outcome::Cancelled, "cancelled before connecting");
         else
             Settle(slot, Outcome::Failed, OpenFailure(opened));
         return;
@@ -115,17 +116,17 @@ void FleetDelivery::Deliver(Slot& slot) {
     else if (result == kResultCancelled && slot.stalled)
         Settle(slot, Outcome::Failed, StallReason(slot));
     else if (result == kResultCancelled)
-        Settle(slot, Outcome::Cancelled, QStringLiteral("cancelled after %1 bytes").arg(sent));
+        Settle(slot, Outcome::Cancelled, "cancelled after " + std::to_string(sent) + " bytes");
     else if (confirming)
-        Settle(
-            slot, Outcome::Failed,
-            QStringLiteral("the printer did not confirm the whole file (%1 bytes sent)").arg(sent));
+        Settle(slot, Outcome::Failed,
+               "the printer did not confirm the whole file (" + std::to_string(sent) +
+                   " bytes sent)");
     else
-        Settle(slot, Outcome::Failed, QStringLiteral("connection lost after %1 bytes").arg(sent));
+        Settle(slot, Outcome::Failed, "connection lost after " + std::to_string(sent) + " bytes");
     transport.Close(connection);
 }
 
-void FleetDelivery::Settle(Slot& slot, Outcome outcome, const QString& error) {
+void FleetDelivery::Settle(Slot& slot, Outcome outcome, const std::string& error) {
     std::lock_guard guard(m_lock);
     if (slot.state.outcome != Outcome::Sending)
         return; // concluded by the main thread after a Cancel
@@ -178,10 +179,9 @@ void FleetDelivery::CancelStalled() {
 }
 
 // "took no data for 300 s after 81,920 of 300,096 bytes": the bytes the printer acknowledged.
-QString FleetDelivery::StallReason(const Slot& slot) const {
-    return QStringLiteral("took no data for %1 s after %2 of %3 bytes")
-        .arg(m_stallLimit.count())
-        .arg(Grouped(slot.stalledAcknowledged), Grouped(m_data.size()));
+std::string FleetDelivery::StallReason(const Slot& slot) const {
+    return "took no data for " + std::to_string(m_stallLimit.count()) + " s after " +
+           Grouped(slot.stalledAcknowledged) + " of " + Grouped(m_data.size()) + " bytes";
 }
 
 bool FleetDelivery::Settled() const {
@@ -217,8 +217,7 @@ std::vector<PrinterState> FleetDelivery::Conclude() {
                 state.seconds = std::chrono::duration<double>(Clock::now() - slot->started).count();
             }
             if (state.outcome == Outcome::Waiting || state.outcome == Outcome::Sending) {
-                state.error = state.outcome == Outcome::Waiting ? QStringLiteral("not started")
-                                                                : QStringLiteral("cancelled");
+                state.error = state.outcome == Outcome::Waiting ? "not started" : "cancelled";
                 state.outcome = Outcome::Cancelled;
             }
         }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QString>
-
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <span>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -21,12 +20,12 @@ constexpr uint32_t kFleetBlockBytes = 64 * 1024;
 
 // What the run knows of one printer. Read it through FleetDelivery::Snapshot.
 struct PrinterState {
-    QString address;
-    QString name;
+    std::string address; // UTF-8, as every text of the tool
+    std::string name;
     Outcome outcome = Outcome::Waiting;
     uint64_t bytes = 0;
     double seconds = 0;
-    QString error;
+    std::string error;
 };
 
 // Sends one file to many printers, each on a thread of its own, at most `parallel` at once,
@@ -76,9 +75,9 @@ class FleetDelivery {
 
     void Work();
     void Deliver(Slot& slot);
-    void Settle(Slot& slot, Outcome outcome, const QString& error);
+    void Settle(Slot& slot, Outcome outcome, const std::string& error);
 
-    QString StallReason(const Slot& slot) const;
+    std::string StallReason(const Slot& slot) const;
 
     std::span<const uint8_t> m_data;
     std::chrono::seconds m_stallLimit;

@@ -1,30 +1,33 @@
 #include "cli/json_output.h"
 
 #include "cli/progress_output.h"
+#include "platform/utf8.h"
+#include "platform/whole_file.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QSaveFile>
+#include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
-// JSON leaves DEL and the C1 controls (U+0080 to U+009F) as they are. Written as \u escapes
-// they read back the same and cannot steer a terminal that shows the file; outside strings
-// JSON holds none of them, so no string can be cut.
-QByteArray WithControlsEscaped(const QByteArray& json) {
-    QByteArray out;
+// Four spaces as before; text that is not UTF-8 never makes the dump fail, its bytes become
+// U+FFFD. JSON leaves DEL and the C1 controls (U+0080 to U+009F) as they are: written as \u
+// escapes they read back the same and cannot steer a terminal that shows the file. Outside
+// strings JSON holds none of them, so no string can be cut.
+std::string Dump(const nlohmann::json& value) {
+    const std::string json =
+        value.dump(4, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
+    std::string out;
     out.reserve(json.size());
-    for (qsizetype i = 0; i < json.size(); ++i) {
+    for (size_t i = 0; i < json.size(); ++i) {
         const auto byte = static_cast<unsigned char>(json[i]);
         const auto next = i + 1 < json.size() ? static_cast<unsigned char>(json[i + 1]) : 0;
-        if (byte == 0x7F) {
-            out += "\\u007f";
-        } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-            out += "\\u00" + QByteArray::number(next, 16);
-            ++i;
+        char escape[8];
+        if (byte == 0x7F || (byte == 0xC2 && next >= 0x80 && next <= 0x9F)) {
+            std::snprintf(escape, sizeof(escape), "\\u%04x", byte == 0x7F ? 0x7F : next);
+            out += escape;
+            i += byte == 0xC2 ? 1 : 0;
         } else {
             out += json[i];
         }
@@ -34,41 +37,32 @@ QByteArray WithControlsEscaped(const QByteArray& json) {
 
 } // namespace
 
-QByteArray DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers) {
-    QJsonArray array;
+std::string DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers) {
+    nlohmann::json array = nlohmann::json::array();
     for (const FoundPrinter& printer : printers)
-        array.append(QJsonObject{{QStringLiteral("address"), printer.address},
-                                 {QStringLiteral("name"), printer.name},
-                                 {QStringLiteral("version"), printer.version}});
-    return WithControlsEscaped(QJsonDocument(array).toJson(QJsonDocument::Indented));
+        array.push_back(
+            {{"address", printer.address}, {"name", printer.name}, {"version", printer.version}});
+    return Dump(array);
 }
 
-bool WriteRestoreReport(const QString& path, const QString& file, uint64_t size,
+bool WriteRestoreReport(const std::string& path, const std::string& file, uint64_t size,
                         const std::vector<PrinterState>& printers) {
-    QJsonArray array;
+    nlohmann::json array = nlohmann::json::array();
     int sent = 0;
     int failed = 0;
     for (const PrinterState& printer : printers) {
         sent += printer.outcome == Outcome::Sent ? 1 : 0;
         failed += printer.outcome == Outcome::Failed ? 1 : 0;
-        array.append(QJsonObject{
-            {QStringLiteral("address"), printer.address},
-            {QStringLiteral("name"), printer.name},
-            {QStringLiteral("outcome"), OutcomeText(printer.outcome)},
-            {QStringLiteral("bytes"), static_cast<qint64>(printer.bytes)},
-            {QStringLiteral("seconds"), std::round(printer.seconds * 1000) / 1000},
-            {QStringLiteral("error"), printer.error},
+        array.push_back({
+            {"address", printer.address},
+            {"name", printer.name},
+            {"outcome", OutcomeText(printer.outcome)},
+            {"bytes", printer.bytes},
+            {"seconds", std::round(printer.seconds * 1000) / 1000},
+            {"error", printer.error},
         });
     }
-    const QJsonObject report{
-        {QStringLiteral("file"), file},      {QStringLiteral("size"), static_cast<qint64>(size)},
-        {QStringLiteral("printers"), array}, {QStringLiteral("sent"), sent},
-        {QStringLiteral("failed"), failed},
-    };
-    // Written beside the target and renamed over it, so a reader never sees half a report.
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(WithControlsEscaped(QJsonDocument(report).toJson(QJsonDocument::Indented)));
-    return out.commit();
+    const nlohmann::json report = {
+        {"file", file}, {"size", size}, {"printers", array}, {"sent", sent}, {"failed", failed}};
+    return WriteFileWhole(Utf8ToWide(path), Dump(report));
 }

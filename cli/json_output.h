@@ -3,15 +3,13 @@
 #include "cli/fleet_delivery.h"
 #include "cli/printer_search.h"
 
-#include <QByteArray>
-#include <QString>
-
+#include <string>
 #include <vector>
 
 // discover --json: [{"address", "name", "version"}], "" for no name; ends with a line end.
-QByteArray DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers);
+std::string DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers);
 
 // Writes the restore report {"file", "size", "printers": [{"address", "name", "outcome",
 // "bytes", "seconds", "error"}], "sent", "failed"} whole or not at all. False when it cannot.
-bool WriteRestoreReport(const QString& path, const QString& file, uint64_t size,
+bool WriteRestoreReport(const std::string& path, const std::string& file, uint64_t size,
                         const std::vector<PrinterState>& printers);

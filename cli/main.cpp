@@ -3,8 +3,10 @@
 #include "cli/console.h"
 #include "cli/discover_command.h"
 #include "cli/restore_command.h"
+#include "cli/terminal.h"
 #include "delivery/transport.h"
 #include "platform/socket_startup.h"
+#include "platform/utf8.h"
 #include "printers/printer_table.h"
 #include "printers/settings.h"
 #include "text/heap.h"
@@ -12,18 +14,22 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main(int argc, char** argv) {
+namespace {
+
+// The words after the program's name and TOLVANE_COMMUNITY (null when unset), in UTF-8.
+int Run(const std::vector<std::string>& words, const char* environmentCommunity) {
     TakeProcessHeap();
+    PrepareTerminal();
     InstallConsoleNotices();
     CliArguments arguments;
     std::string error;
-    if (!ParseArguments(std::vector<std::string>(argv + 1, argv + argc), &arguments, &error)) {
-        PrintError(QString::fromLocal8Bit(error));
+    if (!ParseArguments(words, &arguments, &error)) {
+        PrintError(error);
         std::fputs(UsageText().c_str(), stderr);
         return kExitUsage;
     }
-    if (!ResolveCommunity(&arguments, std::getenv("TOLVANE_COMMUNITY"), &error)) {
-        PrintError(QString::fromLocal8Bit(error));
+    if (!ResolveCommunity(&arguments, environmentCommunity, &error)) {
+        PrintError(error);
         return kExitUsage;
     }
     switch (arguments.command) {
@@ -34,7 +40,7 @@ int main(int argc, char** argv) {
         std::puts("tolvane-cli " PROJECT_VERSION);
         return kExitSuccess;
     case CliCommand::Check:
-        return RunCheck(QString::fromLocal8Bit(arguments.file));
+        return RunCheck(arguments.file);
     default:
         break;
     }
@@ -43,7 +49,7 @@ int main(int argc, char** argv) {
     // the process), the built-in settings and model list, and the TCP transport. No
     // single-instance lock: scripts run several at once.
     if (!AfxSocketInit()) {
-        PrintError(QStringLiteral("the network cannot be used (socket start-up failed)"));
+        PrintError("the network cannot be used (socket start-up failed)");
         return kExitIncomplete;
     }
     AppSettings settings;
@@ -61,3 +67,24 @@ int main(int argc, char** argv) {
     FreeModelList(models);
     return status;
 }
+
+} // namespace
+
+#ifdef _WIN32
+// Unicode arguments and environment, so that any path or name arrives whole.
+int wmain(int argc, wchar_t** argv) {
+    const auto utf8 = [](const wchar_t* text) {
+        return WideToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text)));
+    };
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i)
+        words.push_back(utf8(argv[i]));
+    const wchar_t* community = ::_wgetenv(L"TOLVANE_COMMUNITY");
+    const std::string communityText = community != nullptr ? utf8(community) : std::string();
+    return Run(words, community != nullptr ? communityText.c_str() : nullptr);
+}
+#else
+int main(int argc, char** argv) {
+    return Run(std::vector<std::string>(argv + 1, argv + argc), std::getenv("TOLVANE_COMMUNITY"));
+}
+#endif

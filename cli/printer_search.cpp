@@ -23,38 +23,34 @@ bool AddEntries(DiscoveredPrinter* list, int count, PrinterEntry** chain) {
     return built != 0;
 }
 
-QString RangeText(const AddressRange& range) {
+std::string RangeText(const AddressRange& range) {
     const uint32_t a = range.network;
-    return QStringLiteral("%1.%2.%3.%4/%5")
-        .arg(a >> 24)
-        .arg((a >> 16) & 0xFF)
-        .arg((a >> 8) & 0xFF)
-        .arg(a & 0xFF)
-        .arg(range.prefixLength);
+    return std::to_string(a >> 24) + '.' + std::to_string((a >> 16) & 0xFF) + '.' +
+           std::to_string((a >> 8) & 0xFF) + '.' + std::to_string(a & 0xFF) + '/' +
+           std::to_string(range.prefixLength);
 }
 
 // "by broadcast and at 300 addresses: 126 of 300 asked"; the count only when it takes several
 // exchanges.
-QString ExchangeStatus(bool broadcast, size_t asked, size_t addresses) {
-    QString text = QStringLiteral("searching ");
+std::string ExchangeStatus(bool broadcast, size_t asked, size_t addresses) {
+    std::string text = "searching ";
     if (broadcast)
-        text += QStringLiteral("by broadcast");
+        text += "by broadcast";
     if (broadcast && addresses > 0)
-        text += QStringLiteral(" and ");
+        text += " and ";
     if (addresses > 0)
-        text +=
-            QStringLiteral("at %1 address%2").arg(Grouped(addresses), addresses > 1 ? "es" : "");
+        text += "at " + Grouped(addresses) + (addresses > 1 ? " addresses" : " address");
     if (addresses > kAddressesPerSearch)
-        text += QStringLiteral(": %1 of %2 asked").arg(Grouped(asked), Grouped(addresses));
+        text += ": " + Grouped(asked) + " of " + Grouped(addresses) + " asked";
     return text;
 }
 
-QString ScanStatus(const std::vector<AddressRange>& ranges, const ScanProgress& progress) {
-    QString where = RangeText(ranges.front());
+std::string ScanStatus(const std::vector<AddressRange>& ranges, const ScanProgress& progress) {
+    std::string where = RangeText(ranges.front());
     if (ranges.size() > 1)
-        where += QStringLiteral(" and %1 more").arg(ranges.size() - 1);
-    return QStringLiteral("searching %1: %2 of %3 asked, %4 answered")
-        .arg(where, Grouped(progress.asked), Grouped(progress.hosts), Grouped(progress.answered));
+        where += " and " + std::to_string(ranges.size() - 1) + " more";
+    return "searching " + where + ": " + Grouped(progress.asked) + " of " +
+           Grouped(progress.hosts) + " asked, " + Grouped(progress.answered) + " answered";
 }
 
 int SearchByExchange(const SearchScope& scope, int versionKind, const ModelListEntry* models,
@@ -109,10 +105,10 @@ int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEnt
     if (result == kResultSuccess && watch.cancelled != nullptr && watch.cancelled())
         result = kResultCancelled;
     std::vector<const PrinterEntry*> rows;
-    std::set<QString> seen;
+    std::set<std::u16string_view> seen;
     for (const PrinterEntry* entry = chain; entry != nullptr; entry = entry->next) {
         // The first answer from an address wins, as in the exchange itself.
-        if (seen.insert(QStringView(WideText(entry->ipAddress)).toString()).second)
+        if (seen.insert(WideText(entry->ipAddress)).second)
             rows.push_back(entry);
     }
     const SortParams byAddress{1, IsTextColumn(1), 1};
@@ -121,10 +117,10 @@ int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEnt
     });
     for (const PrinterEntry* entry : rows) {
         // The table locks exactly the rows of printers without a name, and shows "-" for them.
-        const QStringView version(WideText(entry->versionText));
-        found->push_back({QStringView(WideText(entry->ipAddress)).toString(),
-                          entry->locked ? QString() : QStringView(WideText(entry->name)).toString(),
-                          version == u"-" ? QString() : version.toString()});
+        const std::u16string_view version = WideText(entry->versionText);
+        found->push_back({Utf8(WideText(entry->ipAddress)),
+                          entry->locked ? std::string() : Utf8(WideText(entry->name)),
+                          version == u"-" ? std::string() : Utf8(version)});
     }
     FreePrinterEntries(chain);
     if (result != kResultSuccess)
@@ -132,7 +128,7 @@ int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEnt
     return result;
 }
 
-QString SearchFailureText(int code) {
-    return code == kResultOutOfMemory ? QStringLiteral("the search ran out of memory")
-                                      : QStringLiteral("the search failed (network error)");
+std::string SearchFailureText(int code) {
+    return code == kResultOutOfMemory ? "the search ran out of memory"
+                                      : "the search failed (network error)";
 }

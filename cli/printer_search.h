@@ -3,16 +3,15 @@
 #include "cli/arguments.h"
 #include "discovery/model_list.h"
 
-#include <QString>
-
 #include <functional>
+#include <string>
 #include <vector>
 
 // One accepted printer as the printer table would show it.
 struct FoundPrinter {
-    QString address;
-    QString name;    // empty when the printer gives none (the table's locked "-" row)
-    QString version; // empty when the settings select none
+    std::string address; // UTF-8
+    std::string name;    // empty when the printer gives none (the table's locked "-" row)
+    std::string version; // empty when the settings select none
 };
 
 // What a search tells its caller while it runs, and how the caller stops it; either may be
@@ -23,7 +22,7 @@ struct SearchWatch {
     bool (*cancelled)() = nullptr;
     // What the search does now, such as "searching 10.1.0.0/22: 412 of 1,022 asked, 3
     // answered"; during a scan at least ten times a second.
-    std::function<void(const QString&)> status;
+    std::function<void(const std::string&)> status;
 };
 
 // Searches as the window does (broadcast and single addresses through FindNetworkPrinters) plus
@@ -34,4 +33,4 @@ int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEnt
                    std::vector<FoundPrinter>* found, const SearchWatch& watch = {});
 
 // One line for a failed search.
-QString SearchFailureText(int code);
+std::string SearchFailureText(int code);

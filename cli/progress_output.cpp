@@ -2,34 +2,40 @@
 
 #include "cli/console.h"
 
-#include <QStringList>
-
 #include <algorithm>
+#include <array>
 
 namespace {
 
-constexpr int kBarWidth = 24;
-constexpr qsizetype kNameWidth = 20;
+constexpr size_t kBarWidth = 24;
+constexpr size_t kNameWidth = 20;
 
-QString Megabytes(uint64_t bytes) {
-    return QString::number(static_cast<double>(bytes) / 1e6, 'f', 1) + QStringLiteral(" MB");
+std::string Megabytes(uint64_t bytes) {
+    return Fixed(static_cast<double>(bytes) / 1e6, 1) + " MB";
 }
 
-QString Rate(uint64_t bytes, double seconds) {
+std::string Rate(uint64_t bytes, double seconds) {
     const double rate = seconds > 0 ? static_cast<double>(bytes) / 1e6 / seconds : 0;
-    return QString::number(rate, 'f', 1) + QStringLiteral(" MB/s");
+    return Fixed(rate, 1) + " MB/s";
 }
 
-QString Bar(uint64_t bytes, uint64_t total) {
-    const int filled =
-        total == 0 ? kBarWidth : static_cast<int>(kBarWidth * std::min(bytes, total) / total);
-    return u'[' + QString(filled, u'#') + QString(kBarWidth - filled, u'.') + u']';
+std::string Bar(uint64_t bytes, uint64_t total) {
+    const auto filled =
+        static_cast<size_t>(total == 0 ? kBarWidth : kBarWidth * std::min(bytes, total) / total);
+    return '[' + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + ']';
 }
 
-// Escaped first, so the cut keeps the column's width.
-QString ShortName(const QString& text) {
-    const QString name = Inert(text);
-    return name.size() > kNameWidth ? name.left(kNameWidth - 1) + u'~' : name;
+// Escaped first, so the cut keeps the column's width; cut between characters.
+std::string ShortName(const std::string& text) {
+    const std::string name = Inert(text);
+    if (CharacterCount(name) <= kNameWidth)
+        return name;
+    size_t at = 0;
+    for (size_t kept = 0; kept < kNameWidth - 1; ++kept)
+        do
+            ++at;
+        while (at < name.size() && (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80);
+    return name.substr(0, at) + '~';
 }
 
 bool Ended(Outcome outcome) {
@@ -38,29 +44,29 @@ bool Ended(Outcome outcome) {
 
 } // namespace
 
-QString OutcomeText(Outcome outcome) {
+std::string OutcomeText(Outcome outcome) {
     switch (outcome) {
     case Outcome::Sent:
-        return QStringLiteral("sent");
+        return "sent";
     case Outcome::Failed:
-        return QStringLiteral("failed");
+        return "failed";
     case Outcome::Cancelled:
-        return QStringLiteral("cancelled");
+        return "cancelled";
     case Outcome::Skipped:
-        return QStringLiteral("skipped");
+        return "skipped";
     case Outcome::Sending:
-        return QStringLiteral("sending");
+        return "sending";
     case Outcome::Waiting:
         break;
     }
-    return QStringLiteral("waiting");
+    return "waiting";
 }
 
 ProgressOutput::ProgressOutput(std::FILE* stream, bool terminal, uint64_t fileSize)
     : m_stream(stream), m_terminal(terminal), m_fileSize(fileSize) {}
 
-void ProgressOutput::Write(const QString& line) {
-    std::fputs(Inert(line).toLocal8Bit().append('\n').constData(), m_stream);
+void ProgressOutput::Write(const std::string& line) {
+    std::fputs((Inert(line) + '\n').c_str(), m_stream);
 }
 
 void ProgressOutput::ClearLiveBlock() {
@@ -76,11 +82,11 @@ void ProgressOutput::ReportEnded(const std::vector<PrinterState>& printers) {
         if (m_reported[i] || !Ended(printer.outcome))
             continue;
         m_reported[i] = true;
-        QString line = printer.address + u' ' + OutcomeText(printer.outcome) + u' ' +
-                       QString::number(printer.bytes) + QStringLiteral(" bytes ") +
-                       QString::number(printer.seconds, 'f', 1) + u's';
-        if (!printer.error.isEmpty())
-            line += QStringLiteral(": ") + printer.error;
+        std::string line = printer.address + ' ' + OutcomeText(printer.outcome) + ' ' +
+                           std::to_string(printer.bytes) + " bytes " + Fixed(printer.seconds, 1) +
+                           's';
+        if (!printer.error.empty())
+            line += ": " + printer.error;
         Write(line);
     }
 }
@@ -100,16 +106,13 @@ void ProgressOutput::Update(const std::vector<PrinterState>& printers, double el
         ended += Ended(printer.outcome) ? 1 : 0;
         if (printer.outcome != Outcome::Sending)
             continue;
-        Write(printer.address.leftJustified(15) + u' ' +
-              ShortName(printer.name).leftJustified(kNameWidth) + u' ' +
-              Bar(printer.bytes, m_fileSize) + u' ' + Megabytes(printer.bytes) + u' ' +
+        Write(PadRight(printer.address, 15) + ' ' + PadRight(ShortName(printer.name), kNameWidth) +
+              ' ' + Bar(printer.bytes, m_fileSize) + ' ' + Megabytes(printer.bytes) + ' ' +
               Rate(printer.bytes, printer.seconds));
         ++m_liveLines;
     }
-    Write(QStringLiteral("total: %1 of %2 printers done, %3, %4")
-              .arg(ended)
-              .arg(printers.size())
-              .arg(Megabytes(bytes), Rate(bytes, elapsedSeconds)));
+    Write("total: " + std::to_string(ended) + " of " + std::to_string(printers.size()) +
+          " printers done, " + Megabytes(bytes) + ", " + Rate(bytes, elapsedSeconds));
     ++m_liveLines;
     std::fflush(m_stream);
 }
@@ -122,23 +125,20 @@ void ProgressOutput::Finish(const std::vector<PrinterState>& printers) {
 }
 
 void PrintSummary(const std::vector<PrinterState>& printers) {
-    const QStringList header = {QStringLiteral("ADDRESS"), QStringLiteral("NAME"),
-                                QStringLiteral("OUTCOME"), QStringLiteral("BYTES"),
-                                QStringLiteral("SECONDS"), QStringLiteral("ERROR")};
-    std::vector<QStringList> rows = {header};
+    using Row = std::array<std::string, 6>;
+    std::vector<Row> rows = {{"ADDRESS", "NAME", "OUTCOME", "BYTES", "SECONDS", "ERROR"}};
     for (const PrinterState& printer : printers)
-        rows.push_back({printer.address,
-                        printer.name.isEmpty() ? QStringLiteral("-") : Inert(printer.name),
-                        OutcomeText(printer.outcome), QString::number(printer.bytes),
-                        QString::number(printer.seconds, 'f', 1), Inert(printer.error)});
-    std::vector<qsizetype> widths(header.size(), 0);
-    for (const QStringList& row : rows)
-        for (qsizetype column = 0; column < row.size(); ++column)
-            widths[column] = std::max(widths[column], row[column].size());
-    for (const QStringList& row : rows) {
-        QString line;
-        for (qsizetype column = 0; column < row.size(); ++column)
-            line += row[column].leftJustified(widths[column] + 2);
-        PrintOut(line.trimmed());
+        rows.push_back({printer.address, printer.name.empty() ? "-" : Inert(printer.name),
+                        OutcomeText(printer.outcome), std::to_string(printer.bytes),
+                        Fixed(printer.seconds, 1), Inert(printer.error)});
+    std::array<size_t, 6> widths{};
+    for (const Row& row : rows)
+        for (size_t column = 0; column < row.size(); ++column)
+            widths[column] = std::max(widths[column], CharacterCount(row[column]));
+    for (const Row& row : rows) {
+        std::string line;
+        for (size_t column = 0; column < row.size(); ++column)
+            line += PadRight(row[column], widths[column] + 2);
+        PrintOut(line.substr(0, line.find_last_not_of(' ') + 1));
     }
 }

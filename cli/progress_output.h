@@ -3,9 +3,10 @@
 #include "cli/fleet_delivery.h"
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
-QString OutcomeText(Outcome outcome);
+std::string OutcomeText(Outcome outcome);
 
 // Progress of a restore on standard error. Every printer gets one line when it ends; on a
 // terminal a live block below them shows a bar, bytes and rate per printer being served and a
@@ -22,7 +23,7 @@ class ProgressOutput {
   private:
     void ReportEnded(const std::vector<PrinterState>& printers);
     void ClearLiveBlock();
-    void Write(const QString& line);
+    void Write(const std::string& line);
 
     std::FILE* m_stream;
     bool m_terminal;

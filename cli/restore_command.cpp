@@ -8,9 +8,8 @@
 #include "cli/printer_search.h"
 #include "cli/progress_output.h"
 #include "cli/status_line.h"
+#include "cli/terminal.h"
 #include "text/notices.h"
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -49,27 +48,26 @@ int FindTargets(const CliArguments& arguments, int versionKind, const ModelListE
     {
         StatusLine status;
         result = SearchPrinters(scope, versionKind, models, &found,
-                                {Interrupted, [&](const QString& text) { status.Show(text); }});
+                                {Interrupted, [&](const std::string& text) { status.Show(text); }});
     }
     if (result != kResultSuccess)
         return result;
     if (arguments.all) {
         for (const FoundPrinter& printer : found)
-            if (!printer.name.isEmpty())
+            if (!printer.name.empty())
                 printers->push_back(Target(printer));
         return kResultSuccess;
     }
     for (const std::string& address : arguments.targets) {
-        const QString text = QString::fromStdString(address);
-        const auto match = std::find_if(found.begin(), found.end(),
-                                        [&](const FoundPrinter& p) { return p.address == text; });
+        const auto match = std::find_if(found.begin(), found.end(), [&](const FoundPrinter& p) {
+            return p.address == address;
+        });
         PrinterState state = match != found.end() ? Target(*match) : PrinterState{};
-        state.address = text;
-        if (match == found.end() || match->name.isEmpty()) {
+        state.address = address;
+        if (match == found.end() || match->name.empty()) {
             state.outcome = Outcome::Skipped;
-            state.error = match == found.end()
-                              ? QStringLiteral("no accepted printer answers at this address")
-                              : QStringLiteral("the printer gives no name");
+            state.error = match == found.end() ? "no accepted printer answers at this address"
+                                               : "the printer gives no name";
         }
         printers->push_back(state);
     }
@@ -82,21 +80,18 @@ std::vector<PrinterState> CancelledInSearch(const CliArguments& arguments) {
     std::vector<PrinterState> printers;
     for (const std::string& address : arguments.targets) {
         PrinterState state;
-        state.address = QString::fromStdString(address);
+        state.address = address;
         state.outcome = Outcome::Cancelled;
-        state.error = QStringLiteral("cancelled during the search");
+        state.error = "cancelled during the search";
         printers.push_back(state);
     }
     return printers;
 }
 
-bool Confirmed(const QString& file, size_t count) {
-    std::fputs(QStringLiteral("Send %1 to %2 printers? [y/N] ")
-                   .arg(Inert(file))
-                   .arg(count)
-                   .toLocal8Bit()
-                   .constData(),
-               stderr);
+bool Confirmed(const std::string& file, size_t count) {
+    std::fputs(
+        ("Send " + Inert(file) + " to " + std::to_string(count) + " printers? [y/N] ").c_str(),
+        stderr);
     std::fflush(stderr);
     char answer[16] = {};
     if (std::fgets(answer, sizeof(answer), stdin) == nullptr)
@@ -104,7 +99,7 @@ bool Confirmed(const QString& file, size_t count) {
     return answer[0] == 'y' || answer[0] == 'Y';
 }
 
-void CancelWaiting(std::vector<PrinterState>* printers, const QString& why) {
+void CancelWaiting(std::vector<PrinterState>* printers, const std::string& why) {
     for (PrinterState& printer : *printers) {
         if (printer.outcome == Outcome::Waiting) {
             printer.outcome = Outcome::Cancelled;
@@ -119,7 +114,7 @@ bool Deliver(const std::vector<uint8_t>& data, const CliArguments& arguments,
              std::vector<PrinterState>* printers) {
     auto fleet = std::make_unique<FleetDelivery>(data, *printers,
                                                  std::chrono::seconds(arguments.stallSeconds));
-    ProgressOutput progress(stderr, ::isatty(STDERR_FILENO) == 1, data.size());
+    ProgressOutput progress(stderr, RedrawsInPlace(stderr), data.size());
     const Clock::time_point start = Clock::now();
     std::optional<Clock::time_point> windDown;
     fleet->Start(arguments.parallel);
@@ -149,14 +144,12 @@ bool Deliver(const std::vector<uint8_t>& data, const CliArguments& arguments,
     return false;
 }
 
-int Conclude(const CliArguments& arguments, const QString& file, uint64_t size,
+int Conclude(const CliArguments& arguments, const std::string& file, uint64_t size,
              const std::vector<PrinterState>& printers, int status) {
     if (!printers.empty())
         PrintSummary(printers);
-    if (!arguments.report.empty() &&
-        !WriteRestoreReport(QString::fromLocal8Bit(arguments.report), file, size, printers)) {
-        PrintError(QStringLiteral("%1: cannot write the report")
-                       .arg(QString::fromLocal8Bit(arguments.report)));
+    if (!arguments.report.empty() && !WriteRestoreReport(arguments.report, file, size, printers)) {
+        PrintError(arguments.report + ": cannot write the report");
         return status == kExitSuccess ? kExitIncomplete : status;
     }
     return status;
@@ -165,7 +158,7 @@ int Conclude(const CliArguments& arguments, const QString& file, uint64_t size,
 } // namespace
 
 int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEntry* models) {
-    const QString file = QString::fromLocal8Bit(arguments.file);
+    const std::string& file = arguments.file;
     // The bytes sent are the bytes checked: the file is read once.
     std::vector<uint8_t> data;
     const BackupCheck check = ReadBackup(file, &data);
@@ -177,7 +170,7 @@ int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEn
     std::vector<PrinterState> printers;
     const int found = FindTargets(arguments, versionKind, models, &printers);
     if (found == kResultCancelled) {
-        PrintError(QStringLiteral("interrupted during the search"));
+        PrintError("interrupted during the search");
         return Conclude(arguments, file, data.size(), CancelledInSearch(arguments),
                         InterruptedExitStatus());
     }
@@ -189,17 +182,16 @@ int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEn
         std::count_if(printers.begin(), printers.end(),
                       [](const PrinterState& p) { return p.outcome == Outcome::Waiting; }));
     if (targets == 0) {
-        PrintError(QStringLiteral("no target printer"));
+        PrintError("no target printer");
         return Conclude(arguments, file, data.size(), printers, kExitNoTarget);
     }
-    if (!Interrupted() && !arguments.yes && ::isatty(STDIN_FILENO) == 1 &&
-        !Confirmed(file, targets)) {
-        CancelWaiting(&printers, QStringLiteral("not confirmed"));
+    if (!Interrupted() && !arguments.yes && IsTerminal(stdin) && !Confirmed(file, targets)) {
+        CancelWaiting(&printers, "not confirmed");
         return Conclude(arguments, file, data.size(), printers,
                         Interrupted() ? InterruptedExitStatus() : kExitIncomplete);
     }
     if (Interrupted()) {
-        CancelWaiting(&printers, QStringLiteral("not started"));
+        CancelWaiting(&printers, "not started");
         return Conclude(arguments, file, data.size(), printers, InterruptedExitStatus());
     }
     const bool joined = Deliver(data, arguments, &printers);

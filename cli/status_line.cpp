@@ -1,8 +1,7 @@
 #include "cli/status_line.h"
 
 #include "cli/console.h"
-
-#include <unistd.h>
+#include "cli/terminal.h"
 
 #include <cstdio>
 
@@ -14,7 +13,7 @@ constexpr const char* kEraseLine = "\r\x1b[2K";
 
 } // namespace
 
-StatusLine::StatusLine() : m_terminal(::isatty(STDERR_FILENO) == 1) {}
+StatusLine::StatusLine() : m_terminal(RedrawsInPlace(stderr)) {}
 
 StatusLine::~StatusLine() {
     if (m_shown) {
@@ -23,11 +22,11 @@ StatusLine::~StatusLine() {
     }
 }
 
-void StatusLine::Show(const QString& text) {
+void StatusLine::Show(const std::string& text) {
     const auto now = std::chrono::steady_clock::now();
     if (!m_terminal || (m_shown && now - m_drawn < kRedrawPeriod))
         return;
-    std::fputs((kEraseLine + Inert(text)).toLocal8Bit().constData(), stderr);
+    std::fputs((kEraseLine + Inert(text)).c_str(), stderr);
     std::fflush(stderr);
     m_shown = true;
     m_drawn = now;

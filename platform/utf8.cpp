@@ -85,6 +85,17 @@ void AppendUtf16(char32_t code, std::u16string& out) {
     out.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
 }
 
+std::string WideToUtf8(std::u16string_view wide) {
+    std::string utf8;
+    utf8.reserve(wide.size());
+    for (size_t at = 0; at < wide.size();) {
+        char32_t code = 0;
+        at += DecodeUtf16(wide, at, &code);
+        AppendUtf8(code, utf8);
+    }
+    return utf8;
+}
+
 std::u16string Utf8ToWide(std::string_view utf8, bool* valid) {
     if (valid != nullptr)
         *valid = true;

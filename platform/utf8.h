@@ -17,6 +17,9 @@ size_t DecodeUtf16(std::u16string_view text, size_t at, char32_t* code);
 void AppendUtf8(char32_t code, std::string& out);
 void AppendUtf16(char32_t code, std::u16string& out);
 
+// The UTF-8 form of `wide`; a surrogate without its other half becomes U+FFFD.
+std::string WideToUtf8(std::u16string_view wide);
+
 // The UTF-16 form of `utf8`: a byte-order mark at the start is dropped, and each byte that
 // starts no well-formed sequence becomes U+FFFD (one per byte, as the Qt edition read such
 // text). `valid`, when given, tells whether every byte belonged to a character.

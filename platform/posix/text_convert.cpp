@@ -7,12 +7,11 @@
 
 namespace {
 
-// Appends the UTF-8 form of `wide` and, with `starts`, the offset at which each code unit's
-// bytes begin (the low half of a surrogate pair keeps its -1).
+// Appends the UTF-8 form of `wide` and the offset at which each code unit's bytes begin (the
+// low half of a surrogate pair keeps its -1).
 void AppendNarrow(std::u16string_view wide, std::string& narrow, ptrdiff_t* starts) {
     for (size_t at = 0; at < wide.size();) {
-        if (starts != nullptr)
-            starts[at] = static_cast<ptrdiff_t>(narrow.size());
+        starts[at] = static_cast<ptrdiff_t>(narrow.size());
         char32_t code = 0;
         at += DecodeUtf16(wide, at, &code);
         AppendUtf8(code, narrow);
@@ -22,10 +21,7 @@ void AppendNarrow(std::u16string_view wide, std::string& narrow, ptrdiff_t* star
 } // namespace
 
 std::string WideToNarrow(std::u16string_view wide) {
-    std::string narrow;
-    narrow.reserve(wide.size());
-    AppendNarrow(wide, narrow, nullptr);
-    return narrow;
+    return WideToUtf8(wide);
 }
 
 std::u16string NarrowToWide(std::string_view narrow) {
