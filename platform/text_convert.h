@@ -8,7 +8,8 @@
 // Narrow text is the system's 8-bit encoding, used where texts meet the sockets and inside the
 // backup file; wide text is UTF-16 everywhere else. On POSIX systems narrow text is UTF-8: a
 // surrogate without its other half becomes U+FFFD, and so does each narrow byte that belongs to
-// no character. Each system's implementation lives in platform/<system>/text_convert.cpp.
+// no character. The narrow conversions are each system's own (platform/posix/text_convert.cpp);
+// the rest is shared (platform/text_convert.cpp).
 std::string WideToNarrow(std::u16string_view wide);
 std::u16string NarrowToWide(std::string_view narrow);
 
