@@ -166,7 +166,15 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    const QModelIndex before = currentIndex();
     QTreeWidget::keyPressEvent(event);
+    // The view does not scroll by itself (a click must leave it where it is), so the row a key
+    // moved the focus to is brought into view here, across the rows only.
+    if (currentIndex() != before) {
+        const int left = horizontalScrollBar()->value();
+        scrollTo(currentIndex());
+        horizontalScrollBar()->setValue(left);
+    }
 }
 
 void CMyListCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
