@@ -29,7 +29,9 @@ class RowAccessible : public QAccessibleInterface, public QAccessibleActionInter
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    // A check box named by its row: the role itself tells a screen reader that the row can be
+    // ticked, as the bridge to AT-SPI passes on no "checkable" state of its own.
+    QAccessible::Role role() const override { return QAccessible::CheckBox; }
     void setText(QAccessible::Text, const QString&) override {}
 
     // "10.77.1.11, Korvil 2950MFP-N, Not completed": the columns after the tick.
