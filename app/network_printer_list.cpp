@@ -91,7 +91,7 @@ void CNetworkPrinterList::RefreshPrinters(int versionKind, QStringView community
     int count = 0;
     if (CollectTickedPrinters(&ticked, &count) == 0)
         return;
-    const QString focus = FocusAddress();
+    const FocusRow focus = Focus();
     // The rows refer to the entries about to be released.
     clear();
     const TableOutcome outcome =
@@ -134,28 +134,33 @@ void CNetworkPrinterList::UpdateCommandButtons() {
 }
 
 void CNetworkPrinterList::Refill() {
-    RefillFocusing(FocusAddress());
+    RefillFocusing(Focus());
 }
 
-void CNetworkPrinterList::RefillFocusing(const QString& address) {
+void CNetworkPrinterList::RefillFocusing(const FocusRow& focus) {
     FillPrinterList();
     UpdateCommandButtons();
     Resort();
-    FocusOnAddress(address);
+    Refocus(focus);
 }
 
-QString CNetworkPrinterList::FocusAddress() const {
-    const QModelIndex focus = currentIndex();
-    return focus.isValid() ? GetItemText(focus.row(), kColumnAddress) : QString();
+CNetworkPrinterList::FocusRow CNetworkPrinterList::Focus() const {
+    const int row = currentIndex().row();
+    return {GetItemText(row, kColumnAddress), row};
 }
 
-void CNetworkPrinterList::FocusOnAddress(const QString& address) {
-    for (int row = 0; row < GetItemCount() && !address.isEmpty(); ++row) {
-        if (GetItemText(row, kColumnAddress) == address) {
-            setCurrentIndex(model()->index(row, 0));
-            return;
+void CNetworkPrinterList::Refocus(const FocusRow& focus) {
+    const int count = GetItemCount();
+    if (focus.row < 0 || count == 0)
+        return;
+    int row = std::min(focus.row, count - 1);
+    for (int i = 0; i < count; ++i) {
+        if (GetItemText(i, kColumnAddress) == focus.address) {
+            row = i;
+            break;
         }
     }
+    setCurrentIndex(model()->index(row, 0));
 }
 
 void CNetworkPrinterList::SelectAll() {

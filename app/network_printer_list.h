@@ -75,10 +75,15 @@ class CNetworkPrinterList : public CMyListCtrl {
   private:
     void OutOfMemoryStop();
     void SortRows(int column, int direction);
-    // The focus row follows its printer (by address) across refills; none when it is gone.
-    QString FocusAddress() const;
-    void FocusOnAddress(const QString& address);
-    void RefillFocusing(const QString& address);
+    // The focus row follows its printer (by address) across refills; when the printer is gone,
+    // the focus keeps its place, so the keyboard and a screen reader still have a row.
+    struct FocusRow {
+        QString address;
+        int row = -1;
+    };
+    FocusRow Focus() const;
+    void Refocus(const FocusRow& focus);
+    void RefillFocusing(const FocusRow& focus);
     CSortHeader* SortHeader() const;
 
     PrinterTableLists* m_lists = nullptr;

@@ -2,6 +2,7 @@
 
 #include "ui/check_list_ctrl.h"
 
+#include <QAbstractItemModel>
 #include <QAccessibleWidget>
 #include <QHeaderView>
 
@@ -28,7 +29,9 @@ class RowAccessible : public QAccessibleInterface, public QAccessibleActionInter
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    // A check box named by its row: the role itself tells a screen reader that the row can be
+    // ticked, as the bridge to AT-SPI passes on no "checkable" state of its own.
+    QAccessible::Role role() const override { return QAccessible::CheckBox; }
     void setText(QAccessible::Text, const QString&) override {}
 
     // "10.77.1.11, Korvil 2950MFP-N, Not completed": the columns after the tick.
@@ -45,7 +48,9 @@ class RowAccessible : public QAccessibleInterface, public QAccessibleActionInter
         if (!isValid())
             return {};
         const QRect row = m_list->visualRect(m_list->model()->index(m_row, 0));
-        const QRect whole(0, row.top(), m_list->header()->length(), row.height());
+        // From the row's left edge, which moves with horizontal scrolling.
+        const QRect whole(-m_list->header()->offset(), row.top(), m_list->header()->length(),
+                          row.height());
         return QRect(m_list->viewport()->mapToGlobal(whole.topLeft()), whole.size());
     }
 
@@ -85,14 +90,20 @@ class RowAccessible : public QAccessibleInterface, public QAccessibleActionInter
     int m_row;
 };
 
-// The list: its children are its rows, made on first use and kept for the list's lifetime.
+// The list: its children are its rows, made on first use. Assistive technology keeps what a
+// row object said until it hears of a change, so whenever rows come, go or move (a refill, a
+// sort) the row objects are made anew rather than left to read another printer's row.
 class ListAccessible : public QAccessibleWidget {
   public:
-    explicit ListAccessible(CMyListCtrl* list) : QAccessibleWidget(list, QAccessible::List) {}
-    ~ListAccessible() override {
-        for (const auto& [row, id] : m_rows)
-            QAccessible::deleteAccessibleInterface(id);
+    explicit ListAccessible(CMyListCtrl* list) : QAccessibleWidget(list, QAccessible::List) {
+        const QAbstractItemModel* model = list->model();
+        const auto forget = [this] { ForgetRows(); };
+        QObject::connect(model, &QAbstractItemModel::rowsInserted, &m_connections, forget);
+        QObject::connect(model, &QAbstractItemModel::rowsRemoved, &m_connections, forget);
+        QObject::connect(model, &QAbstractItemModel::modelReset, &m_connections, forget);
+        QObject::connect(model, &QAbstractItemModel::layoutChanged, &m_connections, forget);
     }
+    ~ListAccessible() override { ForgetRows(); }
 
     int childCount() const override { return List()->GetItemCount(); }
 
@@ -121,8 +132,15 @@ class ListAccessible : public QAccessibleWidget {
 
   private:
     CMyListCtrl* List() const { return static_cast<CMyListCtrl*>(widget()); }
+    void ForgetRows() {
+        for (const auto& [row, id] : m_rows)
+            QAccessible::deleteAccessibleInterface(id);
+        m_rows.clear();
+    }
 
     mutable std::map<int, QAccessible::Id> m_rows;
+    // Ends the model connections with this object.
+    QObject m_connections;
 };
 
 QAccessibleInterface* CheckListFactory(const QString&, QObject* object) {

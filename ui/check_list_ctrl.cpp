@@ -166,7 +166,15 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    const QModelIndex before = currentIndex();
     QTreeWidget::keyPressEvent(event);
+    // The view does not scroll by itself (a click must leave it where it is), so the row a key
+    // moved the focus to is brought into view here, across the rows only.
+    if (currentIndex() != before) {
+        const int left = horizontalScrollBar()->value();
+        scrollTo(currentIndex());
+        horizontalScrollBar()->setValue(left);
+    }
 }
 
 void CMyListCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
@@ -174,11 +182,14 @@ void CMyListCtrl::currentChanged(const QModelIndex& current, const QModelIndex& 
     // technology do not have: the row is named instead, and the frame redrawn.
     QAbstractItemView::currentChanged(current, previous);
     viewport()->update();
-    if (current.isValid() && hasFocus() && QAccessible::isActive()) {
-        QAccessibleEvent event(this, QAccessible::Focus);
-        event.setChild(current.row());
-        QAccessible::updateAccessibility(&event);
-    }
+    AnnounceFocusRow();
+}
+
+void CMyListCtrl::focusInEvent(QFocusEvent* event) {
+    QTreeWidget::focusInEvent(event);
+    // The toolkit names the list itself as focused once this handler is done; the focus row is
+    // named after that, so that assistive technology lands on the row, as it does after a key.
+    QMetaObject::invokeMethod(this, &CMyListCtrl::AnnounceFocusRow, Qt::QueuedConnection);
 }
 
 void CMyListCtrl::mousePressEvent(QMouseEvent* event) {
@@ -192,6 +203,14 @@ void CMyListCtrl::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
     if (event->button() == Qt::LeftButton && RowOnPage(point) == m_pressedRow)
         OnListClick(point);
+}
+
+void CMyListCtrl::AnnounceFocusRow() {
+    if (currentIndex().isValid() && hasFocus() && QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(currentIndex().row());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void CMyListCtrl::ShowStateImage(QTreeWidgetItem* item) const {

@@ -59,6 +59,7 @@ class CMyListCtrl : public QTreeWidget {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -67,6 +68,8 @@ class CMyListCtrl : public QTreeWidget {
     QHeaderView* m_pHeader = nullptr;
 
   private:
+    // Tells assistive technology which row has the focus, while the list has it.
+    void AnnounceFocusRow();
     void ShowStateImage(QTreeWidgetItem* item) const;
     QRect RowBounds(int row) const;
     // The row on the page (the partly visible one below included) under `point`, or -1.

@@ -226,6 +226,9 @@ class MainWindowTest : public QObject {
         QVERIFY(fileLabel && selectLabel);
         QCOMPARE(fileLabel->buddy(), w.FileField());
         QCOMPARE(selectLabel->buddy(), w.list);
+        QVERIFY(QTest::qWaitForWindowActive(w.dialog.get()));
+        QTest::keyClick(w.dialog.get(), Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(w.list->hasFocus());
         QVERIFY(w.dialog->findChild<QGroupBox*>()->title() == QStringLiteral("Printers"));
         QCOMPARE(w.list->GetItemCount(), 0);
     }
