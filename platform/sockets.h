@@ -1,19 +1,27 @@
 #pragma once
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <netinet/in.h>
-
-#include <QString>
+#endif
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <sys/types.h>
 
 // The thin socket layer: IPv4 sockets as the rest of the program needs them, with the system's
 // error numbers folded into the few classes callers act on.
 
+#ifdef _WIN32
+using SocketHandle = SOCKET;
+constexpr SocketHandle kInvalidSocket = INVALID_SOCKET;
+#else
 using SocketHandle = int;
 constexpr SocketHandle kInvalidSocket = -1;
+#endif
 
 enum class SocketError {
     kNone,
@@ -46,8 +54,8 @@ bool BindAnyPort(SocketHandle handle);
 // for a text that is no address, the all-ones text included.
 bool MakePeer(const char* dotted, uint16_t port, sockaddr_in* peer);
 
-// The dotted text of a peer's address.
-QString PeerAddressText(const sockaddr_in& peer);
+// The dotted text of a peer's address, in narrow text.
+std::string PeerAddressText(const sockaddr_in& peer);
 
 bool SendDatagram(SocketHandle handle, const sockaddr_in& peer, const uint8_t* data, size_t length);
 // Sends out of the interface numbered `interfaceIndex`, whatever the routes say: a limited
