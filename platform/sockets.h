@@ -1,6 +1,10 @@
 #pragma once
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <netinet/in.h>
+#endif
 
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +15,13 @@
 // The thin socket layer: IPv4 sockets as the rest of the program needs them, with the system's
 // error numbers folded into the few classes callers act on.
 
+#ifdef _WIN32
+using SocketHandle = SOCKET;
+constexpr SocketHandle kInvalidSocket = INVALID_SOCKET;
+#else
 using SocketHandle = int;
 constexpr SocketHandle kInvalidSocket = -1;
+#endif
 
 enum class SocketError {
     kNone,

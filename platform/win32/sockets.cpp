@@ -1,0 +1,215 @@
+#include "platform/sockets.h"
+
+#include <mstcpip.h>
+#include <ws2tcpip.h>
+
+#include <algorithm>
+
+SocketError LastSocketError() {
+    switch (::WSAGetLastError()) {
+    case WSAEISCONN:
+        return SocketError::kConnected;
+    case WSAEINPROGRESS:
+    case WSAEALREADY:
+        return SocketError::kInProgress;
+    case WSAEWOULDBLOCK:
+    case WSAENOBUFS:
+        return SocketError::kWouldBlock;
+    case WSAEINTR:
+        return SocketError::kInterrupted;
+    case WSAECONNRESET:
+    case WSAECONNABORTED:
+    case WSAESHUTDOWN:
+    case WSAENETRESET:
+        return SocketError::kConnectionLost;
+    default:
+        return SocketError::kOther;
+    }
+}
+
+namespace {
+
+SocketHandle OpenSocket(int type, int protocol) {
+    // Not inherited by child processes, as on the other systems.
+    return ::WSASocketW(AF_INET, type, protocol, nullptr, 0,
+                        WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+}
+
+} // namespace
+
+SocketHandle OpenDatagramSocket() {
+    return OpenSocket(SOCK_DGRAM, IPPROTO_UDP);
+}
+
+SocketHandle OpenStreamSocket() {
+    return OpenSocket(SOCK_STREAM, IPPROTO_TCP);
+}
+
+void CloseSocket(SocketHandle handle) {
+    if (handle != kInvalidSocket)
+        ::closesocket(handle);
+}
+
+bool SetNonBlocking(SocketHandle handle) {
+    u_long on = 1;
+    return ::ioctlsocket(handle, FIONBIO, &on) == 0;
+}
+
+bool AllowBroadcast(SocketHandle handle) {
+    const BOOL on = TRUE;
+    return ::setsockopt(handle, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on),
+                        sizeof(on)) == 0;
+}
+
+void RequestReceiveQueue(SocketHandle handle, int bytes) {
+    ::setsockopt(handle, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes),
+                 sizeof(bytes));
+}
+
+bool BindAnyPort(SocketHandle handle) {
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    local.sin_port = 0;
+    return ::bind(handle, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == 0;
+}
+
+bool MakePeer(const char* dotted, uint16_t port, sockaddr_in* peer) {
+    *peer = sockaddr_in{};
+    peer->sin_family = AF_INET;
+    peer->sin_port = htons(port);
+    if (dotted == nullptr) {
+        peer->sin_addr.s_addr = htonl(INADDR_BROADCAST);
+        return true;
+    }
+    // inet_addr also yields INADDR_NONE for the all-ones text, which is never a printer.
+    peer->sin_addr.s_addr = ::inet_addr(dotted);
+    return peer->sin_addr.s_addr != INADDR_NONE;
+}
+
+std::string PeerAddressText(const sockaddr_in& peer) {
+    char text[INET_ADDRSTRLEN] = {};
+    return ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof(text)) != nullptr ? text : "";
+}
+
+bool SendDatagram(SocketHandle handle, const sockaddr_in& peer, const uint8_t* data,
+                  size_t length) {
+    return ::sendto(handle, reinterpret_cast<const char*>(data), static_cast<int>(length), 0,
+                    reinterpret_cast<const sockaddr*>(&peer), sizeof(peer)) != SOCKET_ERROR;
+}
+
+bool SendDatagramVia(SocketHandle handle, unsigned interfaceIndex, const sockaddr_in& peer,
+                     const uint8_t* data, size_t length) {
+    // The documented way to choose the interface of an unconnected socket's sends; the index
+    // goes in network byte order. Packet-info control data is not honoured everywhere.
+    const DWORD index = htonl(interfaceIndex);
+    if (::setsockopt(handle, IPPROTO_IP, IP_UNICAST_IF, reinterpret_cast<const char*>(&index),
+                     sizeof(index)) != 0)
+        return false;
+    return SendDatagram(handle, peer, data, length);
+}
+
+ssize_t ReceiveDatagram(SocketHandle handle, uint8_t* buffer, size_t capacity,
+                        sockaddr_in* sender) {
+    int senderLength = sizeof(*sender);
+    const int received =
+        ::recvfrom(handle, reinterpret_cast<char*>(buffer), static_cast<int>(capacity), 0,
+                   reinterpret_cast<sockaddr*>(sender), &senderLength);
+    if (received != SOCKET_ERROR)
+        return received;
+    // A datagram that did not fit: the rest is lost, and the caller must see it was too long.
+    return ::WSAGetLastError() == WSAEMSGSIZE ? static_cast<ssize_t>(capacity) + 1 : -1;
+}
+
+SocketError Connect(SocketHandle handle, const sockaddr_in& peer) {
+    if (::connect(handle, reinterpret_cast<const sockaddr*>(&peer), sizeof(peer)) == 0)
+        return SocketError::kNone;
+    // A non-blocking connect says "would block" when it starts, and older systems say
+    // "invalid" when it is repeated while still under way.
+    const int error = ::WSAGetLastError();
+    if (error == WSAEWOULDBLOCK || error == WSAEINVAL)
+        return SocketError::kInProgress;
+    return LastSocketError();
+}
+
+ssize_t SendSome(SocketHandle handle, const uint8_t* data, size_t length) {
+    const int chunk = static_cast<int>(std::min<size_t>(length, 1 << 30));
+    const int sent = ::send(handle, reinterpret_cast<const char*>(data), chunk, 0);
+    return sent == SOCKET_ERROR ? -1 : sent;
+}
+
+namespace {
+
+timeval Timeout(int milliseconds) {
+    return timeval{milliseconds / 1000, (milliseconds % 1000) * 1000};
+}
+
+} // namespace
+
+// select rather than WSAPoll, which misses failed connects on older systems.
+void WaitWritable(SocketHandle handle, int timeoutMs) {
+    fd_set writable;
+    FD_ZERO(&writable);
+    FD_SET(handle, &writable);
+    timeval timeout = Timeout(timeoutMs);
+    ::select(0, nullptr, &writable, nullptr, &timeout);
+}
+
+bool ShutdownSending(SocketHandle handle) {
+    return ::shutdown(handle, SD_SEND) == 0;
+}
+
+ssize_t ReceiveSome(SocketHandle handle, uint8_t* buffer, size_t capacity) {
+    const int received = ::recv(handle, reinterpret_cast<char*>(buffer),
+                                static_cast<int>(std::min<size_t>(capacity, 1 << 30)), 0);
+    return received == SOCKET_ERROR ? -1 : received;
+}
+
+// Windows counts only the bytes on the wire, not those still waiting in the send buffer; once
+// the sending side is shut, the connection's state tells whether the end of the data (and so
+// everything before it) was acknowledged.
+int UnacknowledgedBytes(SocketHandle handle) {
+    DWORD version = 0;
+    TCP_INFO_v0 info{};
+    DWORD returned = 0;
+    if (::WSAIoctl(handle, SIO_TCP_INFO, &version, sizeof(version), &info, sizeof(info), &returned,
+                   nullptr, nullptr) != 0)
+        return -1;
+    if (info.BytesInFlight > 0)
+        return static_cast<int>(std::min<ULONG>(info.BytesInFlight, 0x7FFFFFFF));
+    const bool endUnacknowledged = info.State == TCPSTATE_FIN_WAIT_1 ||
+                                   info.State == TCPSTATE_CLOSING ||
+                                   info.State == TCPSTATE_LAST_ACK;
+    return endUnacknowledged ? 1 : 0;
+}
+
+bool HasPendingError(SocketHandle handle) {
+    int error = 0;
+    int length = sizeof(error);
+    return ::getsockopt(handle, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) !=
+               0 ||
+           error != 0;
+}
+
+static_assert(kMaxWaitSockets <= FD_SETSIZE, "a set must hold every watched socket");
+
+WaitOutcome WaitReadable(std::span<const SocketHandle> sockets, int timeoutMs, size_t* ready) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    const size_t count = std::min(sockets.size(), kMaxWaitSockets);
+    for (size_t i = 0; i < count; ++i)
+        FD_SET(sockets[i], &readable);
+    timeval timeout = Timeout(timeoutMs);
+    const int outcome = ::select(0, &readable, nullptr, nullptr, &timeout);
+    if (outcome == 0)
+        return WaitOutcome::kTimedOut;
+    if (outcome == SOCKET_ERROR)
+        return ::WSAGetLastError() == WSAEINTR ? WaitOutcome::kAgain : WaitOutcome::kFailed;
+    for (size_t i = 0; i < count; ++i) {
+        if (FD_ISSET(sockets[i], &readable)) {
+            *ready = i;
+            return WaitOutcome::kReady;
+        }
+    }
+    return WaitOutcome::kAgain;
+}
