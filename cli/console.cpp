@@ -10,9 +10,14 @@ namespace {
 
 int NoticeAsErrorLine(WindowHandle, const std::u16string& text, const std::u16string&,
                       unsigned flags) {
-    std::string line = Utf8(text);
-    for (size_t at; (at = line.find("\r\n")) != std::string::npos;)
-        line.replace(at, 2, " ");
+    // The notice's line breaks become spaces: one error line.
+    const std::string utf8 = Utf8(text);
+    std::string line;
+    for (size_t at = 0; at < utf8.size(); ++at) {
+        const bool lineBreak = utf8.compare(at, 2, "\r\n") == 0;
+        line += lineBreak ? ' ' : utf8[at];
+        at += lineBreak ? 1 : 0;
+    }
     PrintError(line);
     // A question nobody answered is declined.
     switch (flags & MB_TYPEMASK) {

@@ -1,17 +1,29 @@
 #include "discovery/address_range.h"
 
-#include <arpa/inet.h>
-
 #include <charconv>
 #include <string>
 
 bool ParseIpv4Address(std::string_view text, uint32_t* address) {
-    // inet_pton takes exactly four decimal parts, unlike inet_addr, which also reads octal,
-    // hexadecimal and shortened forms.
-    in_addr parsed{};
-    if (text.size() > 15 || ::inet_pton(AF_INET, std::string(text).c_str(), &parsed) != 1)
+    // Exactly four decimal parts from 0 to 255, none with a leading zero, the same on every
+    // system: no octal, hexadecimal or shortened forms, which inet_addr would also read.
+    uint32_t value = 0;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0) {
+            if (text.empty() || text.front() != '.')
+                return false;
+            text.remove_prefix(1);
+        }
+        unsigned number = 0;
+        const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), number);
+        const size_t digits = static_cast<size_t>(end - text.data());
+        if (failure != std::errc() || digits > 3 || number > 255 || (digits > 1 && text[0] == '0'))
+            return false;
+        value = (value << 8) | number;
+        text.remove_prefix(digits);
+    }
+    if (!text.empty())
         return false;
-    *address = ntohl(parsed.s_addr);
+    *address = value;
     return true;
 }
 

@@ -34,7 +34,7 @@ void CloseSockets() {
 
 // The senders answered so far, by IPv4 address: a flood of replies from a thousand senders
 // must not cost a walk over every answer.
-using SenderSet = std::unordered_set<in_addr_t>;
+using SenderSet = std::unordered_set<uint32_t>;
 
 enum class ReadOutcome { kHandled, kNothingQueued, kOutOfMemory };
 
@@ -140,7 +140,7 @@ ResultCode SnmpSendRequest(const char* address, const uint8_t* request, size_t l
 }
 
 ResultCode SnmpReceiveAnswers(bool earlyStop) {
-    uint32_t start = GetTickCount();
+    uint32_t start = TickCount();
     SocketHandle readSet[kMaxReadSockets];
     SocketData* owner[kMaxReadSockets];
     // The sockets do not change during the window, so the set is built once.
@@ -154,7 +154,7 @@ ResultCode SnmpReceiveAnswers(bool earlyStop) {
     for (;;) {
         if (earlyStop && AllDone())
             return kResultSuccess;
-        const uint32_t now = GetTickCount();
+        const uint32_t now = TickCount();
         // After the 32-bit counter wraps, the window runs until 1000 ms past the wrap.
         if (now < start)
             start = 0;

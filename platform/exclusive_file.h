@@ -3,11 +3,13 @@
 #include <cstdint>
 #include <string_view>
 
-// An existing regular file opened for reading only and without sharing: the open takes an
-// exclusive advisory lock, so it fails while another program holds the file locked, and other
-// programs that ask for the lock are refused while this one holds it. Where the system grants
-// a read lease, the open also fails while any program has the file open for writing, and a
-// writer's open waits until this one is closed. Closed on destruction.
+// An existing regular file opened for reading only and without sharing. On Windows the open
+// shares nothing, so it fails while any program has the file open and every other open fails
+// while this one holds it. Elsewhere the open takes an exclusive advisory lock, so it fails
+// while another program holds the file locked, and other programs that ask for the lock are
+// refused while this one holds it; where the system grants a read lease, the open also fails
+// while any program has the file open for writing, and a writer's open waits until this one is
+// closed. Closed on destruction.
 class ExclusiveFile {
   public:
     ExclusiveFile() = default;
@@ -30,5 +32,9 @@ class ExclusiveFile {
     void Close();
 
   private:
+#ifdef _WIN32
+    void* m_handle = nullptr; // the file's HANDLE while open
+#else
     int m_fd = -1;
+#endif
 };

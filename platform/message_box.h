@@ -2,8 +2,12 @@
 
 #include <string>
 
-// Message-box flags and answers, named as on the platform the program was first written for,
-// so every notice can be asserted by the exact buttons and icon it asks for.
+#ifdef _WIN32
+// The system's own flags and answers.
+#include <windows.h>
+#else
+// Message-box flags and answers, named and valued as on Windows, so every notice can be
+// asserted by the exact buttons and icon it asks for.
 enum MessageBoxFlags : unsigned {
     MB_OK = 0x0000,
     MB_OKCANCEL = 0x0001,
@@ -22,6 +26,7 @@ enum MessageBoxResult : int {
     IDYES = 6,
     IDNO = 7,
 };
+#endif
 
 // The window that owns a message box, as the front end that made it knows it (a QWidget*, an
 // HWND); nullptr for none.

@@ -8,13 +8,14 @@
 // Narrow text is the system's 8-bit encoding, used where texts meet the sockets and inside the
 // backup file; wide text is UTF-16 everywhere else. On POSIX systems narrow text is UTF-8: a
 // surrogate without its other half becomes U+FFFD, and so does each narrow byte that belongs to
-// no character. The narrow conversions are each system's own (platform/posix/text_convert.cpp);
-// the rest is shared (platform/text_convert.cpp).
+// no character. The narrow conversions are each system's own (platform/posix/ and
+// platform/win32/text_convert.cpp); the rest is shared (platform/text_convert.cpp).
 std::string WideToNarrow(std::u16string_view wide);
 std::u16string NarrowToWide(std::string_view narrow);
 
-// Text a device sent, such as a printer's description: UTF-8 when its bytes are valid UTF-8,
-// else Windows-1252, the code page such devices use for their 8-bit texts.
+// Text a device sent, such as a printer's description. On Windows, the ANSI code page, as
+// every narrow text there; elsewhere UTF-8 when its bytes are valid UTF-8, else Windows-1252,
+// the code page such devices use for their 8-bit texts.
 std::u16string DeviceTextToWide(std::string_view bytes);
 
 // Puts the narrow form of `wide` in `narrow` and, in `starts`, the offset in it at which the bytes

@@ -4,7 +4,8 @@
 
 // A 32-bit millisecond count from a monotonic clock; it wraps after about 49.7 days, and
 // callers that measure intervals with it must allow for that.
-uint32_t GetTickCount();
+// (The system's GetTickCount on Windows, under a name of its own that does not clash with it.)
+uint32_t TickCount();
 
 using TickSource = uint32_t (*)();
 

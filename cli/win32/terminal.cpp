@@ -1,5 +1,6 @@
 #include "cli/terminal.h"
 
+#include <initializer_list>
 #include <io.h>
 #include <windows.h>
 

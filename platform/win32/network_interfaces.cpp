@@ -1,7 +1,8 @@
 #include "platform/network_interfaces.h"
 
-#include <iphlpapi.h>
 #include <winsock2.h>
+// After winsock2.h, whose types it needs.
+#include <iphlpapi.h>
 
 #include <algorithm>
 #include <vector>
