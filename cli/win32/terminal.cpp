@@ -1,12 +1,13 @@
 #include "cli/terminal.h"
 
 #include <initializer_list>
-#include <io.h>
 #include <windows.h>
 
 namespace {
 
 HANDLE ConsoleOf(std::FILE* stream) {
+    if (stream == stdin)
+        return ::GetStdHandle(STD_INPUT_HANDLE);
     return ::GetStdHandle(stream == stdout ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
 }
 
@@ -23,12 +24,14 @@ void PrepareTerminal() {
     }
 }
 
+// A console, not merely a character device: the NUL device counts as one for _isatty.
 bool IsTerminal(std::FILE* stream) {
-    return ::_isatty(::_fileno(stream)) != 0;
+    DWORD mode = 0;
+    return ::GetConsoleMode(ConsoleOf(stream), &mode) != 0;
 }
 
 bool RedrawsInPlace(std::FILE* stream) {
     DWORD mode = 0;
-    return IsTerminal(stream) && ::GetConsoleMode(ConsoleOf(stream), &mode) &&
+    return ::GetConsoleMode(ConsoleOf(stream), &mode) &&
            (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
