@@ -23,9 +23,6 @@ constexpr int kAnswerWaitMs = 200;
 constexpr std::chrono::milliseconds kSilentPrinterGrace{5000};
 // After the printer's close no event marks the last acknowledgement; look again this often.
 constexpr std::chrono::milliseconds kAfterCloseLook{20};
-// Where the system cannot count unacknowledged bytes, a printer that closed before it read
-// everything shows it by a reset within this long of its close.
-constexpr std::chrono::milliseconds kUncountedCloseSettle{500};
 // Reads per look at the printer's answer, so a chatty printer cannot hold off a Cancel.
 constexpr int kDrainReads = 64;
 constexpr size_t kDrainBytes = 512;
@@ -200,7 +197,6 @@ ResultCode TcpFinish(ConnectionData* connection) {
         return kResultNetworkFailure;
     bool printerClosed = false;
     std::optional<std::chrono::steady_clock::time_point> silenceDeadline;
-    std::optional<std::chrono::steady_clock::time_point> closeSettle;
     for (;;) {
         if (CancelRaised(connection))
             return CancelConnection(connection);
@@ -217,14 +213,9 @@ ResultCode TcpFinish(ConnectionData* connection) {
         // An empty send queue alone proves nothing (a printer's buffer acknowledges data that
         // the printer then throws away), but with the printer's close it is the whole job.
         const int unacknowledged = UnacknowledgedBytes(handle);
-        if (unacknowledged < 0) {
-            // The close is then the confirmation, once no reset follows it; a printer that
-            // never closes is never taken as done.
-            if (printerClosed && !closeSettle)
-                closeSettle = std::chrono::steady_clock::now() + kUncountedCloseSettle;
-            else if (closeSettle && std::chrono::steady_clock::now() >= *closeSettle)
-                return kResultSuccess;
-        } else if (unacknowledged == 0) {
+        if (unacknowledged < 0)
+            return kResultNetworkFailure;
+        if (unacknowledged == 0) {
             if (printerClosed)
                 return kResultSuccess;
             const auto now = std::chrono::steady_clock::now();
