@@ -2,8 +2,11 @@
 
 #include <mstcpip.h>
 #include <ws2tcpip.h>
+// After the socket headers, whose types it needs.
+#include <iphlpapi.h>
 
 #include <algorithm>
+#include <vector>
 
 SocketError LastSocketError() {
     switch (::WSAGetLastError()) {
@@ -165,6 +168,51 @@ ssize_t ReceiveSome(SocketHandle handle, uint8_t* buffer, size_t capacity) {
     return received == SOCKET_ERROR ? -1 : received;
 }
 
+namespace {
+
+// The connection's state in the system's TCP table, where SIO_TCP_INFO is missing (Windows
+// before 10 1703, Wine): 0 once the end of the data, and so everything before it, was
+// acknowledged; 1 while some is not; -1 when the connection is gone from the table (reset).
+int UnacknowledgedFromTable(SocketHandle handle) {
+    sockaddr_in local{};
+    sockaddr_in remote{};
+    int length = sizeof(local);
+    if (::getsockname(handle, reinterpret_cast<sockaddr*>(&local), &length) != 0)
+        return -1;
+    // Some systems forget the peer once the sending side is shut; the local end alone then
+    // names the connection.
+    length = sizeof(remote);
+    const bool peerKnown =
+        ::getpeername(handle, reinterpret_cast<sockaddr*>(&remote), &length) == 0;
+    ULONG size = 0;
+    std::vector<unsigned char> buffer;
+    DWORD result = ERROR_INSUFFICIENT_BUFFER;
+    for (int attempt = 0; attempt < 3 && result == ERROR_INSUFFICIENT_BUFFER; ++attempt) {
+        buffer.resize(std::max<ULONG>(size, sizeof(MIB_TCPTABLE)));
+        size = static_cast<ULONG>(buffer.size());
+        result = ::GetTcpTable(reinterpret_cast<MIB_TCPTABLE*>(buffer.data()), &size, FALSE);
+    }
+    if (result != NO_ERROR)
+        return -1;
+    const auto* table = reinterpret_cast<const MIB_TCPTABLE*>(buffer.data());
+    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+        const MIB_TCPROW& row = table->table[i];
+        const bool samePeer =
+            !peerKnown || (row.dwRemoteAddr == remote.sin_addr.s_addr &&
+                           static_cast<u_short>(row.dwRemotePort) == remote.sin_port);
+        if (row.dwLocalAddr != local.sin_addr.s_addr ||
+            static_cast<u_short>(row.dwLocalPort) != local.sin_port || !samePeer)
+            continue;
+        if (row.dwState == MIB_TCP_STATE_CLOSED)
+            return -1;
+        return row.dwState == MIB_TCP_STATE_FIN_WAIT2 || row.dwState == MIB_TCP_STATE_TIME_WAIT ? 0
+                                                                                                : 1;
+    }
+    return -1;
+}
+
+} // namespace
+
 // Windows counts only the bytes on the wire, not those still waiting in the send buffer; once
 // the sending side is shut, the connection's state tells whether the end of the data (and so
 // everything before it) was acknowledged.
@@ -174,7 +222,7 @@ int UnacknowledgedBytes(SocketHandle handle) {
     DWORD returned = 0;
     if (::WSAIoctl(handle, SIO_TCP_INFO, &version, sizeof(version), &info, sizeof(info), &returned,
                    nullptr, nullptr) != 0)
-        return -1;
+        return UnacknowledgedFromTable(handle);
     if (info.BytesInFlight > 0)
         return static_cast<int>(std::min<ULONG>(info.BytesInFlight, 0x7FFFFFFF));
     const bool endUnacknowledged = info.State == TCPSTATE_FIN_WAIT_1 ||

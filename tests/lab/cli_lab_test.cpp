@@ -34,6 +34,15 @@ std::string Backup(size_t size) {
     return data;
 }
 
+// The Windows build of the tool, run by Wine in this lab (scripts/wine-run --session), when
+// TOLVANE_CLI_EXE names it.
+QString WindowsCli() {
+    return qEnvironmentVariable("TOLVANE_CLI_EXE");
+}
+bool UnderWine() {
+    return !WindowsCli().isEmpty();
+}
+
 struct CliRun {
     int exitCode = -1;
     std::string out;
@@ -54,7 +63,10 @@ class CliLab : public ::testing::Test {
     static void Start(QProcess& process, const QStringList& arguments,
                       const QString& program = QStringLiteral(TOLVANE_CLI_PATH)) {
         process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(program, arguments);
+        if (program == QStringLiteral(TOLVANE_CLI_PATH) && UnderWine())
+            process.start(QStringLiteral("wine"), QStringList{WindowsCli()} + arguments);
+        else
+            process.start(program, arguments);
         ASSERT_TRUE(process.waitForStarted(10'000));
     }
     static CliRun Finish(QProcess& process) {
