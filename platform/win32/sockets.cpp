@@ -45,7 +45,15 @@ SocketHandle OpenDatagramSocket() {
 }
 
 SocketHandle OpenStreamSocket() {
-    return OpenSocket(SOCK_STREAM, IPPROTO_TCP);
+    const SocketHandle handle = OpenSocket(SOCK_STREAM, IPPROTO_TCP);
+    // A bounded send queue keeps the bytes a connection has taken close to the bytes the printer
+    // has read, so progress shows even where unacknowledged bytes cannot be counted; 256 KB
+    // still keeps a LAN link full.
+    const int queue = 256 * 1024;
+    if (handle != kInvalidSocket)
+        ::setsockopt(handle, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&queue),
+                     sizeof(queue));
+    return handle;
 }
 
 void CloseSocket(SocketHandle handle) {
