@@ -2,14 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
 TemporaryDirectory::TemporaryDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tolvane-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr)
-        m_path = pattern;
+    // A name no other test run takes: the clock and a counter, created new or tried again.
+    static unsigned s_serial = 0;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        const auto path = base / ("tolvane-test-" + std::to_string(stamp) + "-" +
+                                  std::to_string(s_serial++));
+        std::error_code error;
+        if (std::filesystem::create_directory(path, error))
+            m_path = path.string();
+    }
     EXPECT_FALSE(m_path.empty()) << "no temporary directory";
 }
 

@@ -1,6 +1,5 @@
 #include "cli/arguments.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -21,8 +20,9 @@ std::string Summary(const CliArguments& a) {
         out << address << ',';
     out << " ranges=";
     for (const AddressRange& range : a.scope.ranges) {
-        in_addr network{htonl(range.network)};
-        out << inet_ntoa(network) << '/' << range.prefixLength << ',';
+        const uint32_t n = range.network;
+        out << (n >> 24) << '.' << ((n >> 16) & 0xFF) << '.' << ((n >> 8) & 0xFF) << '.'
+            << (n & 0xFF) << '/' << range.prefixLength << ',';
     }
     out << " broadcast=" << a.scope.broadcast << " community=" << a.scope.community
         << " json=" << a.json << " parallel=" << a.parallel << " report=" << a.report

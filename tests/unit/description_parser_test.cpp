@@ -200,10 +200,10 @@ TEST_F(ModelFilter, AcceptsAModelNamedAnywhereExactly) {
 
 TEST_F(ModelFilter, ComparesModelNamesAsNarrowBytes) {
     ModelListEntry model{};
-    const std::string narrow = "Drücker"; // UTF-8, the narrow encoding
+    const std::string narrow = WideToNarrow(u"Drücker");
     std::memcpy(model.name, narrow.data(), narrow.size());
     // "Drücker" has 7 characters but 8 narrow bytes in UTF-8: it must still be found when it
-    // is the whole description or ends it.
+    // is the whole description or ends it (in Windows-1252 it has 7).
     EXPECT_EQ(Matched(&model, {u"Drücker", u"x Drücker y", u"x Drücker", u"Drucker"}),
               (std::vector<int>{1, 1, 1, 0}));
 }

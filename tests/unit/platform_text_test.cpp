@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <string>
 #include <vector>
 
@@ -11,6 +15,41 @@ namespace {
 const std::u16string kLoneHigh(1, char16_t{0xD800});
 const std::u16string kLoneLow(1, char16_t{0xDC00});
 
+#ifdef _WIN32
+// Windows: narrow text and device texts in the ANSI code page; the name column by the
+// system's collation, width ignored.
+TEST(TextConvert, NarrowIsTheAnsiCodePage) {
+    if (::GetACP() != 1252)
+        GTEST_SKIP() << "these rows are for Windows-1252";
+    EXPECT_EQ(NarrowToWide("B\xFCro \x80"), u"Büro €");
+    EXPECT_EQ(WideToNarrow(u"Büro €"), "B\xFCro \x80");
+    EXPECT_EQ(DeviceTextToWide("B\xC3\xBCro"), u"BÃ¼ro") << "no UTF-8 guess";
+    std::string narrow;
+    std::vector<ptrdiff_t> starts;
+    WideToNarrowMapped(u"a\u00FC\U0001F5A8z", narrow, starts);
+    EXPECT_EQ(starts,
+              (std::vector<ptrdiff_t>{0, 1, 2, -1, static_cast<ptrdiff_t>(narrow.size()) - 1}));
+}
+
+TEST(Collation, FollowsTheLocale) {
+    const struct {
+        const char* locale;
+        std::u16string a, b;
+        int order;
+    } rows[] = {
+        {"en_US.UTF-8", u"B", u"a", 1}, // letters before case
+        {"sv_SE", u"ä", u"z", 1},       // ä after z in Swedish
+        {"en_US", u"\uFF21", u"A", 0},  // width is ignored
+        {"en_US", u"", u"a", -1},       // the empty text first
+    };
+    for (const auto& row : rows) {
+        SetCollationLocale(row.locale);
+        const int order = CompareForLocale(row.a, row.b);
+        EXPECT_EQ((order > 0) - (order < 0), row.order) << row.locale;
+    }
+    SetCollationLocale({});
+}
+#else
 TEST(TextConvert, NarrowAndWideAsUtf8) {
     const struct {
         const char* why;
@@ -82,5 +121,6 @@ TEST(Collation, FollowsTheLocale) {
     }
     SetCollationLocale({});
 }
+#endif
 
 } // namespace
