@@ -2,18 +2,8 @@
 
 #include <csignal>
 
-namespace {
-bool g_startupFails = false;
-} // namespace
-
-bool AfxSocketInit() {
-    if (g_startupFails)
-        return false;
+bool StartSockets() {
     // A printer that resets the connection must not end the process through SIGPIPE.
     std::signal(SIGPIPE, SIG_IGN);
     return true;
-}
-
-void SetSocketStartupFails(bool fails) {
-    g_startupFails = fails;
 }

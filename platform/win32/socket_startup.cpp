@@ -2,18 +2,8 @@
 
 #include <winsock2.h>
 
-namespace {
-bool g_startupFails = false;
-} // namespace
-
-bool AfxSocketInit() {
-    if (g_startupFails)
-        return false;
+bool StartSockets() {
     // Version 2.2; the library stays started for the life of the process.
     WSADATA data{};
     return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-}
-
-void SetSocketStartupFails(bool fails) {
-    g_startupFails = fails;
 }

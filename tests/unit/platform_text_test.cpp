@@ -12,6 +12,21 @@
 
 namespace {
 
+struct CollationRow {
+    const char* locale;
+    std::u16string a, b;
+    int order;
+};
+
+void ExpectOrders(std::initializer_list<CollationRow> rows) {
+    for (const CollationRow& row : rows) {
+        SetCollationLocale(row.locale);
+        const int order = CompareForLocale(row.a, row.b);
+        EXPECT_EQ((order > 0) - (order < 0), row.order) << row.locale;
+    }
+    SetCollationLocale({});
+}
+
 const std::u16string kLoneHigh(1, char16_t{0xD800});
 const std::u16string kLoneLow(1, char16_t{0xDC00});
 
@@ -32,22 +47,12 @@ TEST(TextConvert, NarrowIsTheAnsiCodePage) {
 }
 
 TEST(Collation, FollowsTheLocale) {
-    const struct {
-        const char* locale;
-        std::u16string a, b;
-        int order;
-    } rows[] = {
+    ExpectOrders({
         {"en_US.UTF-8", u"B", u"a", 1}, // letters before case
         {"sv_SE", u"ä", u"z", 1},       // ä after z in Swedish
         {"en_US", u"\uFF21", u"A", 0},  // width is ignored
         {"en_US", u"", u"a", -1},       // the empty text first
-    };
-    for (const auto& row : rows) {
-        SetCollationLocale(row.locale);
-        const int order = CompareForLocale(row.a, row.b);
-        EXPECT_EQ((order > 0) - (order < 0), row.order) << row.locale;
-    }
-    SetCollationLocale({});
+    });
 }
 #else
 TEST(TextConvert, NarrowAndWideAsUtf8) {
@@ -98,11 +103,7 @@ TEST(TextConvert, DeviceTextIsUtf8ElseWindows1252) {
 }
 
 TEST(Collation, FollowsTheLocale) {
-    const struct {
-        const char* locale;
-        std::u16string a, b;
-        int order;
-    } rows[] = {
+    ExpectOrders({
         {"C", u"B", u"a", -1},               // code units
         {"POSIX", u"B", u"a", -1},           //
         {"xx_YY.UTF-8", u"B", u"a", -1},     // a locale nobody knows
@@ -113,13 +114,7 @@ TEST(Collation, FollowsTheLocale) {
         {"en_US", u"a10", u"a9", -1},        // digits are not numbers
         {"en_US", u"a-b", u"ab", -1},        // punctuation counts
         {"en_US", u"", u"\u0001", -1},       // the empty text first
-    };
-    for (const auto& row : rows) {
-        SetCollationLocale(row.locale);
-        const int order = CompareForLocale(row.a, row.b);
-        EXPECT_EQ((order > 0) - (order < 0), row.order) << row.locale;
-    }
-    SetCollationLocale({});
+    });
 }
 #endif
 
