@@ -12,8 +12,8 @@ TemporaryDirectory::TemporaryDirectory() {
     const auto base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        const auto path = base / ("tolvane-test-" + std::to_string(stamp) + "-" +
-                                  std::to_string(s_serial++));
+        const auto path =
+            base / ("tolvane-test-" + std::to_string(stamp) + "-" + std::to_string(s_serial++));
         std::error_code error;
         if (std::filesystem::create_directory(path, error))
             m_path = path.string();
