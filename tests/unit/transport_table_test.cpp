@@ -2,8 +2,14 @@
 #include "tests/support/heap_guard.h"
 #include "text/notices.h"
 
+#include "platform/socket_startup.h"
+
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <iterator>
@@ -56,21 +62,35 @@ class TransportTableTest : public ::testing::Test {
     TransportEntry m_saved[kTransportCount];
 };
 
-// Makes every new descriptor fail for the life of the object.
+// Makes every new socket fail for the life of the object: no descriptors left here, the
+// socket library stopped on Windows.
 class NoDescriptorsLeft {
   public:
+#ifdef _WIN32
+    NoDescriptorsLeft() {
+        ::WSACleanup();
+    }
+    ~NoDescriptorsLeft() {
+        AfxSocketInit();
+    }
+#else
     NoDescriptorsLeft() {
         ::getrlimit(RLIMIT_NOFILE, &m_saved);
         rlimit none = m_saved;
         none.rlim_cur = 0;
         ::setrlimit(RLIMIT_NOFILE, &none);
     }
-    ~NoDescriptorsLeft() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
+    ~NoDescriptorsLeft() {
+        ::setrlimit(RLIMIT_NOFILE, &m_saved);
+    }
+#endif
     NoDescriptorsLeft(const NoDescriptorsLeft&) = delete;
     NoDescriptorsLeft& operator=(const NoDescriptorsLeft&) = delete;
 
+#ifndef _WIN32
   private:
     rlimit m_saved{};
+#endif
 };
 
 TEST_F(TransportTableTest, NoUsableTransportGivesThreeAndTouchesNothing) {
