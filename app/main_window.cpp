@@ -2,7 +2,6 @@
 
 #include "app/application.h"
 #include "app/network_printer_list.h"
-#include "delivery/backup_file.h"
 #include "discovery/snmp_codec.h"
 #include "platform/message_box.h"
 #include "platform/text_convert.h"
@@ -289,40 +288,18 @@ bool CTolvaneDlg::AnyRowTicked() const {
 }
 
 void CTolvaneDlg::OnDownload() {
-    // A name too long for the field has had its message; going on would send the name the
-    // field held before.
-    if (!DoDataExchange(true))
+    if (!CheckDownload(*this, m_settings.backupFilePath))
         return;
-    if (!AnyRowTicked()) {
-        AppMessageBox(IDS_SELECT_PRINTERS, MB_OK);
-        return;
-    }
-    // The path slot holds 255 characters: a longer name is refused the same way as one too
-    // long for the field.
-    if (m_backupFileName.size() > kDeliveryPathChars) {
-        ReadFieldText(m_fileNameEdit, kDeliveryPathChars, &m_backupFileName);
-        return;
-    }
-    CopyWideField(m_settings.backupFilePath, kPathUnits, WideOf(m_backupFileName));
-    if (m_backupFileName.isEmpty()) {
-        AppMessageBox(IDS_ENTER_FILE_NAME, MB_OK);
-        return;
-    }
-    if (AppMessageBox(IDS_CONFIRM_SEND, MB_YESNO) != IDYES)
-        return;
-    const std::u16string_view path = WideText(m_settings.backupFilePath);
-    if (!BackupFileExists(path)) {
-        AppMessageBox(IDS_FILE_NOT_EXIST, MB_OK);
-        return;
-    }
-    char productCode[kProductCodeFieldBytes] = {};
-    if (!ValidateBackupFile(path, productCode) || !CheckProductCode(productCode)) {
-        AppMessageBox(IDS_NOT_BACKUP_FILE, MB_OK);
-        return;
-    }
     Deliver();
     if (!m_stopping)
         m_printerList->Refill();
+}
+
+bool CTolvaneDlg::ReadFileName(int maxChars, std::u16string* name) {
+    if (!ReadFieldText(m_fileNameEdit, maxChars, &m_backupFileName))
+        return false;
+    *name = WideOf(m_backupFileName);
+    return true;
 }
 
 void CTolvaneDlg::Deliver() {

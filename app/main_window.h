@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printers/download_checks.h"
 #include "printers/settings.h"
 #include "printers/table_refresh.h"
 
@@ -17,14 +18,9 @@ class QPushButton;
 // End code of the main window after an out-of-memory stop; it ends the program.
 constexpr int kEndOutOfMemory = 5;
 
-// The longest backup file name the field holds, and the longest one a delivery can take (its
-// path slot keeps 255 characters and a terminator).
-constexpr int kFileNameFieldChars = 259;
-constexpr int kDeliveryPathChars = kPathUnits - 1;
-
 // The program's main window: the backup file name, the printer table and every command of the
 // workflow. Ending it ends the program.
-class CTolvaneDlg : public QDialog {
+class CTolvaneDlg : public QDialog, private DownloadForm {
     Q_OBJECT
   public:
     // `commandLineFile` becomes the initial backup file name. The settings are the running
@@ -60,7 +56,8 @@ class CTolvaneDlg : public QDialog {
   private:
     void BuildForm();
     const AppSettings& SourceSettings();
-    bool AnyRowTicked() const;
+    bool ReadFileName(int maxChars, std::u16string* name) override;
+    bool AnyRowTicked() const override;
     void Deliver();
     void OnOutOfMemoryStop();
 

@@ -4,6 +4,8 @@
 #include "text/string_ids.h"
 #include "text/string_table.h"
 
+#include <string>
+
 namespace {
 
 WindowHandle g_mainWindow = nullptr;
@@ -19,6 +21,14 @@ bool AskToContinue(const std::u16string& text, const std::u16string& caption, bo
 }
 
 } // namespace
+
+void ShowFieldTooLong(int maxChars) {
+    std::u16string text = ResString(AFX_IDP_PARSE_STRING_SIZE);
+    const std::string count = std::to_string(maxChars);
+    if (const size_t at = text.find(u"%1"); at != std::u16string::npos)
+        text.replace(at, 2, std::u16string(count.begin(), count.end()));
+    AppMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+}
 
 int ShowOutOfMemory() {
     return MessageBoxExW(nullptr, u"Out of Memory.\r\nProgram will be terminated.",

@@ -24,6 +24,9 @@ void ShowBadUpdateFile();
 bool ReportPrinterResult(ResultCode code, bool connected, const std::u16string& label,
                          bool moreFollow, bool* continueRun);
 
+// "Please enter no more than N characters." for a field that holds more than `maxChars`.
+void ShowFieldTooLong(int maxChars);
+
 // The application message box: caption "Tolvane", owned by the main window, with the
 // exclamation icon for OK boxes and the question icon for Yes/No boxes unless one is given.
 int AppMessageBox(const std::u16string& text, unsigned flags);

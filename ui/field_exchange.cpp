@@ -1,8 +1,6 @@
 #include "ui/field_exchange.h"
 
-#include "platform/message_box.h"
 #include "text/notices.h"
-#include "text/string_ids.h"
 #include "ui/qt_text.h"
 
 #include <QLineEdit>
@@ -58,8 +56,7 @@ void SetFieldText(QLineEdit* edit, const QString& text) {
 bool ReadFieldText(QLineEdit* edit, int maxChars, QString* member) {
     const QString text = edit->text();
     if (text.size() > maxChars) {
-        AppMessageBox(WideOf(ResQString(AFX_IDP_PARSE_STRING_SIZE).arg(maxChars)),
-                      MB_OK | MB_ICONEXCLAMATION);
+        ShowFieldTooLong(maxChars);
         edit->setFocus();
         edit->selectAll();
         return false;
