@@ -22,6 +22,11 @@ bool AskToContinue(const std::u16string& text, const std::u16string& caption, bo
 
 } // namespace
 
+void ShowInvalidCommunityName() {
+    MessageBoxExW(nullptr, ResString(IDS_INVALID_COMMUNITY),
+                  ResString(IDS_VERIFY_COMMUNITY_CAPTION), MB_OK | MB_ICONHAND | MB_TASKMODAL);
+}
+
 void ShowFieldTooLong(int maxChars) {
     std::u16string text = ResString(AFX_IDP_PARSE_STRING_SIZE);
     const std::string count = std::to_string(maxChars);

@@ -24,6 +24,9 @@ void ShowBadUpdateFile();
 bool ReportPrinterResult(ResultCode code, bool connected, const std::u16string& label,
                          bool moreFollow, bool* continueRun);
 
+// The notice for a community name holding a character it may not hold.
+void ShowInvalidCommunityName();
+
 // "Please enter no more than N characters." for a field that holds more than `maxChars`.
 void ShowFieldTooLong(int maxChars);
 

@@ -1,28 +1,15 @@
 #include "ui/community_dialog.h"
 
-#include "platform/message_box.h"
-#include "text/string_ids.h"
-#include "text/string_table.h"
+#include "printers/community_name.h"
+#include "text/notices.h"
 #include "ui/field_exchange.h"
+#include "ui/qt_text.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include <algorithm>
-
-namespace {
-
-// Plain ASCII ranges only: the name goes out in SNMP requests as narrow text.
-bool IsCommunityCharacter(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') ||
-           u == u'-' || u == u'_';
-}
-
-} // namespace
 
 CDlgSNMP::CDlgSNMP(QWidget* parent) : CDialogBase(parent), m_nameEdit(new QLineEdit(this)) {
     setWindowTitle(tr("Community"));
@@ -69,10 +56,9 @@ void CDlgSNMP::accept() {
 
 void CDlgSNMP::CheckTypedName() {
     const QString text = m_nameEdit->text();
-    if (text.isEmpty() || std::all_of(text.begin(), text.end(), IsCommunityCharacter))
+    if (text.isEmpty() || IsValidCommunityName(WideOf(text)))
         return;
-    MessageBoxExW(nullptr, ResString(IDS_INVALID_COMMUNITY),
-                  ResString(IDS_VERIFY_COMMUNITY_CAPTION), MB_OK | MB_ICONHAND | MB_TASKMODAL);
+    ShowInvalidCommunityName();
     // Drops the last character, wherever the bad one is: the nested check started by setText
     // repeats this, one notice per character, until the bad one is gone.
     m_nameEdit->setText(text.left(text.size() - 1));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printers/community_name.h"
 #include "ui/dialog_base.h"
 
 #include <QString>
@@ -11,7 +12,7 @@ class QLineEdit;
 class CDlgSNMP : public CDialogBase {
     Q_OBJECT
   public:
-    static constexpr int kMaxNameLength = 31;
+    static constexpr int kMaxNameLength = kCommunityNameMaxChars;
 
     explicit CDlgSNMP(QWidget* parent = nullptr);
 
