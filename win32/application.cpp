@@ -1,0 +1,76 @@
+#include "win32/application.h"
+
+#include "delivery/transport.h"
+#include "platform/socket_startup.h"
+#include "text/heap.h"
+#include "text/notices.h"
+#include "text/string_ids.h"
+#include "win32/main_dialog.h"
+#include "win32/message_box.h"
+#include "win32/window_text.h"
+
+#include <commctrl.h>
+
+CTolvaneApp::CTolvaneApp(const std::u16string& commandLineFile)
+    : m_commandLineFile(commandLineFile) {
+    TakeProcessHeap();
+    SetMessageBoxFunction(ShowWin32MessageBox);
+}
+
+// The mutex is held until the process ends; the system releases it then.
+CTolvaneApp::~CTolvaneApp() = default;
+
+bool CTolvaneApp::InitInstance() {
+    // The list, progress and address controls.
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                        ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    if (!AfxSocketInit()) {
+        AppMessageBox(IDS_SOCKET_INIT_FAILED, MB_OK);
+        return false;
+    }
+    m_windowClassName = LoadResourceString(IDS_WINDOW_CLASS);
+    if (!FirstInstance())
+        return false;
+    RegisterWindowClass();
+
+    FillDefaultSettings(&m_settings);
+    if (TransportProbe() == 1)
+        InstallTcpTransport();
+
+    CTolvaneDlg dialog(m_commandLineFile, m_settings);
+    m_exitStatus = dialog.DoModal(nullptr) == kEndOutOfMemory ? kEndOutOfMemory : 0;
+    SetAppMainWindow(nullptr);
+    return false;
+}
+
+bool CTolvaneApp::FirstInstance() {
+    m_singleInstance = CreateMutexW(nullptr, TRUE, InstanceName);
+    if (m_singleInstance == nullptr)
+        return false;
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
+        return true;
+    const std::u16string title = LoadResourceString(IDS_MAIN_TITLE);
+    if (HWND first = FindWindowW(nullptr, WideChars(title))) {
+        if (!IsWindowVisible(first))
+            ShowWindow(first, SW_SHOWNORMAL);
+        SetForegroundWindow(first);
+    }
+    return false;
+}
+
+void CTolvaneApp::RegisterWindowClass() {
+    // The name is kept registered as the dialog class under the program's own name; no window
+    // uses it.
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    if (GetClassInfoExW(instance, WideChars(m_windowClassName), &windowClass))
+        return;
+    if (!GetClassInfoExW(nullptr, WC_DIALOG, &windowClass))
+        return;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = WideChars(m_windowClassName);
+    RegisterClassExW(&windowClass);
+}

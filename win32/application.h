@@ -1,0 +1,35 @@
+#pragma once
+
+#include "printers/settings.h"
+
+#include <windows.h>
+
+#include <string>
+
+// The program's start-up: common controls, sockets, the one instance per user, the settings and
+// the transport, then the main window, whose end ends the program.
+class CTolvaneApp {
+  public:
+    static constexpr wchar_t InstanceName[] = L"Tolvane_Korvil_2950MFP";
+
+    explicit CTolvaneApp(const std::u16string& commandLineFile);
+    ~CTolvaneApp();
+    CTolvaneApp(const CTolvaneApp&) = delete;
+    CTolvaneApp& operator=(const CTolvaneApp&) = delete;
+
+    // Runs start-up and the main window; always false (nothing follows it).
+    bool InitInstance();
+    int ExitStatus() const { return m_exitStatus; }
+    const AppSettings& Settings() const { return m_settings; }
+
+  private:
+    // True for the first instance; a later one shows and raises the first one's window.
+    bool FirstInstance();
+    void RegisterWindowClass();
+
+    std::u16string m_commandLineFile;
+    std::u16string m_windowClassName;
+    AppSettings m_settings{};
+    HANDLE m_singleInstance = nullptr;
+    int m_exitStatus = 0;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+// The backup file's name field: a file dropped on it from the shell replaces its text with
+// the first dropped path, whole (beyond the typing limit too); a read-only field ignores drops.
+class CDragEdit {
+  public:
+    CDragEdit() = default;
+    ~CDragEdit();
+    CDragEdit(const CDragEdit&) = delete;
+    CDragEdit& operator=(const CDragEdit&) = delete;
+
+    void Attach(HWND edit);
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    void OnDropFiles(HDROP drop);
+
+  private:
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR self);
+    HWND m_hWnd = nullptr;
+};

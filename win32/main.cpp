@@ -1,0 +1,27 @@
+#include "win32/application.h"
+#include "win32/command_line.h"
+#include "win32/message_box.h"
+
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    int count = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::u16string> arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(reinterpret_cast<const char16_t*>(argv[i]));
+    LocalFree(argv);
+
+    // Answered before anything starts: no sockets, no single-instance lock.
+    const CommandLine commandLine = ParseCommandLine(arguments);
+    if (commandLine.action != CommandLine::Action::Run) {
+        SetMessageBoxFunction(ShowWin32MessageBox);
+        return AnswerCommandLine(commandLine);
+    }
+    CTolvaneApp app(commandLine.backupFile);
+    app.InitInstance();
+    return app.ExitStatus();
+}

@@ -1,0 +1,273 @@
+#include "win32/printer_list.h"
+
+#include "platform/text_convert.h"
+#include "resources/windows/resource_ids.h"
+#include "text/inert_text.h"
+#include "text/string_ids.h"
+#include "win32/window_text.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct Column {
+    uint16_t title;
+    int width; // at 96 dots per inch
+};
+// In ListColumn order.
+const Column kColumns[] = {
+    {IDS_COLUMN_SELECT, 18},
+    {IDS_COLUMN_IP_ADDRESS, 100},
+    {IDS_COLUMN_PRINTER_NAME, 220},
+    {IDS_COLUMN_STATUS, 100},
+};
+
+constexpr int kMarkNone = -1;
+constexpr int kMarkUp = 0;
+constexpr int kMarkDown = 1;
+constexpr int kSortMarkSize = 16;
+
+// A device chooses its own name: shown inert, it stays on one line of its row.
+std::u16string ShownName(const char16_t* name) {
+    return InertText(WideText(name));
+}
+
+} // namespace
+
+void CNetworkPrinterList::SetUpTable(PrinterTableLists* lists) {
+    m_lists = lists;
+    m_pHeader = ListView_GetHeader(m_hWnd);
+    InitStateImages();
+    const UINT dpi = GetDpiForWindow(m_hWnd);
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+        const std::u16string title = LoadResourceString(kColumns[i].title);
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = const_cast<wchar_t*>(WideChars(title));
+        column.cx = MulDiv(kColumns[i].width, static_cast<int>(dpi), 96);
+        column.iSubItem = i;
+        ListView_InsertColumn(m_hWnd, i, &column);
+    }
+}
+
+void CNetworkPrinterList::SetCommandButtons(HWND selectAll, HWND clearAll, HWND download) {
+    m_selectAll = selectAll;
+    m_clearAll = clearAll;
+    m_download = download;
+}
+
+int CNetworkPrinterList::BuildModelList(const char* modelList) {
+    if (::BuildModelList(modelList, &m_lists->models) != 0)
+        return 1;
+    OutOfMemoryStop();
+    return 0;
+}
+
+int CNetworkPrinterList::RunDiscoveryDriver(int versionKind, std::u16string_view community) {
+    const TableOutcome outcome = ::RunDiscoveryDriver(m_lists, versionKind, community);
+    if (outcome == kTableOutOfMemory)
+        OutOfMemoryStop();
+    return outcome == kTableRebuilt ? 1 : 0;
+}
+
+void CNetworkPrinterList::RefreshPrinters(int versionKind, std::u16string_view community) {
+    DeliveryNode* ticked = nullptr;
+    int count = 0;
+    if (CollectTickedPrinters(&ticked, &count) == 0)
+        return;
+    const FocusedPrinter focus = Focus();
+    // The rows refer to the entries about to be released.
+    DeleteAllItems();
+    const TableOutcome outcome = RebuildPrinterEntries(m_lists, versionKind, community, ticked);
+    FreeDeliveryNodes(ticked);
+    if (outcome == kTableOutOfMemory) {
+        OutOfMemoryStop();
+        return;
+    }
+    FillPrinterList();
+    UpdateCommandButtons();
+    Resort();
+    Refocus(focus);
+}
+
+void CNetworkPrinterList::FillPrinterList() {
+    DeleteAllItems();
+    int row = 0;
+    for (PrinterEntry* entry = m_lists->entries; entry != nullptr; entry = entry->next, ++row) {
+        const int state = TickStateOf(*entry);
+        InsertRow(row, state);
+        ShowRow(row, {entry, state, TickText(state == kTickTicked)});
+    }
+}
+
+void CNetworkPrinterList::ShowRow(int row, const Row& shown) {
+    SetStateImage(row, shown.state);
+    SetItemText(row, kColumnTick, shown.tickText);
+    SetItemText(row, kColumnAddress, std::u16string(WideText(shown.entry->ipAddress)));
+    SetItemText(row, kColumnName, ShownName(shown.entry->name));
+    SetItemText(row, kColumnStatus, StatusText(shown.entry->status));
+    SetItemData(row, shown.entry);
+}
+
+void CNetworkPrinterList::UpdateCommandButtons() {
+    std::vector<TableRow> rows;
+    for (int row = 0; row < GetItemCount(); ++row)
+        rows.push_back({GetStateImage(row), EntryAt(row)});
+    const CommandButtonStates states = ComputeCommandButtons(rows);
+    EnableWindow(m_selectAll, states.selectAll);
+    EnableWindow(m_clearAll, states.clearAll);
+    EnableWindow(m_download, states.download);
+}
+
+void CNetworkPrinterList::Refill() {
+    const FocusedPrinter focus = Focus();
+    FillPrinterList();
+    UpdateCommandButtons();
+    Resort();
+    Refocus(focus);
+}
+
+CNetworkPrinterList::FocusedPrinter CNetworkPrinterList::Focus() const {
+    const int row = FocusRow();
+    return {row < 0 ? std::u16string() : GetItemText(row, kColumnAddress), row};
+}
+
+void CNetworkPrinterList::Refocus(const FocusedPrinter& focus) {
+    const int count = GetItemCount();
+    if (focus.row < 0 || count == 0)
+        return;
+    int row = std::min(focus.row, count - 1);
+    for (int i = 0; i < count; ++i) {
+        if (GetItemText(i, kColumnAddress) == focus.address) {
+            row = i;
+            break;
+        }
+    }
+    SetFocusRow(row);
+}
+
+void CNetworkPrinterList::SelectAll() {
+    for (int row = 0; row < GetItemCount(); ++row) {
+        PrinterEntry* entry = EntryAt(row);
+        if (entry == nullptr || entry->locked != 0)
+            continue;
+        if (!IsLockedState(GetStateImage(row)))
+            SetStateImage(row, kTickTicked);
+        SetItemText(row, kColumnTick, TickText(true));
+        entry->ticked = IsTickedState(GetStateImage(row)) ? 1 : 0;
+    }
+    UpdateCommandButtons();
+}
+
+void CNetworkPrinterList::ClearAll() {
+    for (int row = 0; row < GetItemCount(); ++row) {
+        if (!IsLockedState(GetStateImage(row)))
+            SetStateImage(row, kTickUnticked);
+        SetItemText(row, kColumnTick, TickText(false));
+        if (PrinterEntry* entry = EntryAt(row))
+            entry->ticked = IsTickedState(GetStateImage(row)) ? 1 : 0;
+    }
+    UpdateCommandButtons();
+}
+
+int CNetworkPrinterList::CollectTickedPrinters(DeliveryNode** nodes, int* count) {
+    std::vector<const PrinterEntry*> rows;
+    for (int row = 0; row < GetItemCount(); ++row)
+        rows.push_back(EntryAt(row));
+    return ::CollectTickedPrinters(m_lists->entries, rows, nodes, count);
+}
+
+int CNetworkPrinterList::RecordDeliveryResults(const DeliveryNode* nodes) {
+    return ::RecordDeliveryResults(nodes, m_lists->entries);
+}
+
+void CNetworkPrinterList::InitHeaderImages() {
+    if (m_headerImages == nullptr)
+        m_headerImages =
+            ImageList_Create(kSortMarkSize, kSortMarkSize, ILC_COLOR24 | ILC_MASK, 2, 2);
+    for (int id : {IDB_SORT_UP, IDB_SORT_DOWN}) {
+        HBITMAP bitmap = static_cast<HBITMAP>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
+        ImageList_AddMasked(m_headerImages, bitmap, RGB(255, 0, 255));
+        DeleteObject(bitmap);
+    }
+    Header_SetImageList(m_pHeader, m_headerImages);
+}
+
+void CNetworkPrinterList::SetSortMark(int column, int mark) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(m_pHeader, column, &item);
+    item.mask = HDI_FORMAT | HDI_IMAGE;
+    item.fmt &= ~(HDF_IMAGE | HDF_BITMAP_ON_RIGHT);
+    if (mark != kMarkNone) {
+        item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
+        item.iImage = mark;
+    }
+    Header_SetItem(m_pHeader, column, &item);
+}
+
+void CNetworkPrinterList::InitialSort() {
+    m_sort.column = kColumnAddress;
+    SortRows(m_sort.column, m_sort.nextDirection);
+    SetSortMark(m_sort.column, kMarkUp);
+    m_sort.nextDirection = 1 - m_sort.nextDirection;
+}
+
+void CNetworkPrinterList::OnColumnClick(int column) {
+    if (column < 0)
+        return;
+    if (column != m_sort.column) {
+        SetSortMark(m_sort.column, kMarkNone);
+        m_sort.nextDirection = 1;
+        m_sort.column = column;
+    }
+    // The tick column never shows a mark.
+    if (column != kColumnTick)
+        SetSortMark(column, m_sort.nextDirection == 1 ? kMarkUp : kMarkDown);
+    SortRows(column, m_sort.nextDirection);
+    m_sort.nextDirection = 1 - m_sort.nextDirection;
+}
+
+void CNetworkPrinterList::Resort() {
+    SortRows(m_sort.column, 1 - m_sort.nextDirection);
+}
+
+PrinterEntry* CNetworkPrinterList::EntryAt(int row) const {
+    return static_cast<PrinterEntry*>(GetItemData(row));
+}
+
+void CNetworkPrinterList::OnCellClick(int row, int column) {
+    if (column != kColumnTick)
+        return;
+    SetCheck(row, !IsTickedState(GetStateImage(row)));
+    const bool ticked = IsTickedState(GetStateImage(row));
+    SetItemText(row, kColumnTick, TickText(ticked));
+    if (PrinterEntry* entry = EntryAt(row))
+        entry->ticked = ticked ? 1 : 0;
+    UpdateCommandButtons();
+}
+
+void CNetworkPrinterList::OutOfMemoryStop() {
+    DeleteAllItems();
+    ReleaseTableLists(m_lists);
+    m_outOfMemory = true;
+}
+
+void CNetworkPrinterList::SortRows(int column, int direction) {
+    const SortParams params{direction, IsTextColumn(column), column};
+    std::vector<Row> rows;
+    for (int row = 0; row < GetItemCount(); ++row)
+        rows.push_back({EntryAt(row), GetStateImage(row), GetItemText(row, kColumnTick)});
+    std::stable_sort(rows.begin(), rows.end(), [&params](const Row& a, const Row& b) {
+        return ComparePrinterRows(a.entry, b.entry, params) < 0;
+    });
+    // The rows are rewritten in order; the focus frame stays with its printer.
+    const FocusedPrinter focus = Focus();
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+        ShowRow(row, rows[static_cast<size_t>(row)]);
+    Refocus(focus);
+}

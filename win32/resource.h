@@ -1,0 +1,35 @@
+#pragma once
+
+// Dialog templates.
+#define IDD_ABOUTBOX 100
+#define IDD_TOLVANE_DIALOG 102
+#define IDD_COMMUNITY 129
+#define IDD_ADD_PRINTER 130
+#define IDD_SENDING 131
+
+// Controls.
+#define IDC_FILE_NAME_LABEL 1001
+#define IDC_FILE_NAME 1002
+#define IDC_BROWSE 1003
+#define IDC_PRINTERS_GROUP 1004
+#define IDC_PRINTER_LIST 1005
+#define IDC_SELECT_LABEL 1006
+#define IDC_UPDATE 1007
+#define IDC_ADD_PRINTER 1008
+#define IDC_COMMUNITY 1009
+#define IDC_DOWNLOAD 1010
+#define IDC_COMMUNITY_LABEL 1011
+#define IDC_ADDRESS_LABEL 1012
+#define IDC_ADDRESS 1013
+#define IDC_PROGRESS 1014
+#define IDC_STATUS_TEXT 1015
+#define IDC_SELECT_ALL 1019
+#define IDC_CLEAR_ALL 1020
+#define IDC_VERSION_LINE 1021
+
+// The system menu's About entry.
+#define IDM_ABOUTBOX 0x0010
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
