@@ -2,6 +2,7 @@
 #include "win32/command_line.h"
 #include "win32/message_box.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <string>
@@ -21,7 +22,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         SetMessageBoxFunction(ShowWin32MessageBox);
         return AnswerCommandLine(commandLine);
     }
+    // The accessibility annotations of the printer list are COM objects.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     CTolvaneApp app(commandLine.backupFile);
     app.InitInstance();
+    if (SUCCEEDED(com))
+        CoUninitialize();
     return app.ExitStatus();
 }

@@ -120,6 +120,17 @@ void CNetworkPrinterList::UpdateCommandButtons() {
     EnableWindow(m_selectAll, states.selectAll);
     EnableWindow(m_clearAll, states.clearAll);
     EnableWindow(m_download, states.download);
+    AnnotateRows();
+}
+
+void CNetworkPrinterList::AnnotateRows() {
+    for (int row = 0; row < GetItemCount(); ++row) {
+        std::u16string name = GetItemText(row, kColumnAddress);
+        for (int column : {kColumnName, kColumnStatus})
+            name += u", " + GetItemText(row, column);
+        const int state = GetStateImage(row);
+        m_accessible.AnnotateRow(m_hWnd, row, name, IsTickedState(state), IsLockedState(state));
+    }
 }
 
 void CNetworkPrinterList::Refill() {
@@ -270,4 +281,5 @@ void CNetworkPrinterList::SortRows(int column, int direction) {
     for (int row = 0; row < static_cast<int>(rows.size()); ++row)
         ShowRow(row, rows[static_cast<size_t>(row)]);
     Refocus(focus);
+    AnnotateRows();
 }

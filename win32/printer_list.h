@@ -2,6 +2,7 @@
 
 #include "printers/printer_table.h"
 #include "printers/table_refresh.h"
+#include "win32/check_list_accessible.h"
 #include "win32/list_ctrl.h"
 
 #include <string>
@@ -58,6 +59,8 @@ class CNetworkPrinterList : public CMyListCtrl {
     };
     void ShowRow(int row, const Row& shown);
     void SetSortMark(int column, int mark);
+    // Every row as a check box for screen readers, after each refill, sort or tick change.
+    void AnnotateRows();
     struct FocusedPrinter {
         std::u16string address;
         int row = -1;
@@ -72,4 +75,5 @@ class CNetworkPrinterList : public CMyListCtrl {
     HWND m_clearAll = nullptr;
     HWND m_download = nullptr;
     bool m_outOfMemory = false;
+    CheckListAccessible m_accessible;
 };
