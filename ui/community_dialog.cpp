@@ -1,6 +1,6 @@
 #include "ui/community_dialog.h"
 
-#include "printers/community_name.h"
+#include "text/community_name.h"
 #include "text/notices.h"
 #include "ui/field_exchange.h"
 #include "ui/qt_text.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printers/community_name.h"
+#include "text/community_name.h"
 #include "ui/dialog_base.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "win32/community_dialog.h"
 
-#include "printers/community_name.h"
+#include "text/community_name.h"
 #include "text/notices.h"
 #include "win32/resource.h"
 #include "win32/window_text.h"

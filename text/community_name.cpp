@@ -1,4 +1,4 @@
-#include "printers/community_name.h"
+#include "text/community_name.h"
 
 #include <algorithm>
 
