@@ -50,7 +50,9 @@ void CMyListCtrl::OnListClick(POINT point) {
         return;
     RECT bounds{};
     ListView_GetItemRect(m_hWnd, row, &bounds, LVIR_BOUNDS);
-    ListView_SetItemState(m_hWnd, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    // The focus frame only: the window vetoes any change that selects a row, and a veto would
+    // drop the focus with it.
+    ListView_SetItemState(m_hWnd, row, LVIS_FOCUSED, LVIS_FOCUSED);
     OnCellClick(row, HitTestColumn(point.x, bounds.left));
 }
 
