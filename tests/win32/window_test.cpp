@@ -1,7 +1,7 @@
 // The window's dialogs in this process, driven by messages. A modal dialog is driven from a
 // thread timer that its own modal loop dispatches; notices go to the recorder and the search to
 // the fake, so nothing is shown and no packet is sent.
-#include "printers/community_name.h"
+#include "text/community_name.h"
 #include "printers/printer_table.h"
 #include "tests/support/fake_discovery.h"
 #include "tests/support/message_box_recorder.h"
