@@ -1,17 +1,14 @@
 #include "delivery/backup_file.h"
 #include "platform/exclusive_file.h"
 #include "platform/text_convert.h"
+#include "tests/support/file_access.h"
 #include "tests/support/heap_guard.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/temporary_directory.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <string>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace std::string_literals;
 
@@ -152,7 +149,7 @@ TEST_F(BackupFileTest, UnopenableAndUnsizedFiles) {
 TEST_F(BackupFileTest, RefusesFilesOfFourGibibytesOrMore) {
     // A sparse file: the length is refused before any buffer is taken.
     const std::u16string path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
-    ASSERT_EQ(::truncate(WideToNarrow(path).c_str(), off_t{1} << 32), 0);
+    ASSERT_TRUE(SetSparseLength(WideToNarrow(path), uint64_t{1} << 32));
     char field[kProductCodeFieldBytes];
     EXPECT_TRUE(BackupFileExists(path));
     AllocationHook::Reset();
@@ -170,53 +167,15 @@ TEST_F(BackupFileTest, OutOfMemoryShowsTheNoticeAndRefuses) {
     EXPECT_EQ(recorder.Boxes().front().caption, u"Out of Memory");
 }
 
-// Holds an exclusive lock on `path` in a child process until `release` is written to.
-struct LockingChild {
-    pid_t pid = -1;
-    int release = -1;
-};
-
-LockingChild LockInChild(const std::u16string& path) {
-    const std::string name = WideToNarrow(path);
-    int ready[2];
-    int release[2];
-    if (::pipe(ready) != 0 || ::pipe(release) != 0)
-        return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        // Only system calls from here on: the parent may have other threads.
-        ::close(ready[0]);
-        ::close(release[1]);
-        const int fd = ::open(name.c_str(), O_RDONLY);
-        const char ok = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
-        (void)!::write(ready[1], &ok, 1);
-        char byte;
-        (void)!::read(release[0], &byte, 1);
-        ::_exit(0);
-    }
-    ::close(ready[1]);
-    ::close(release[0]);
-    char ok = 'n';
-    (void)!::read(ready[0], &ok, 1);
-    ::close(ready[0]);
-    if (ok != 'y') {
-        ::close(release[1]);
-        ::waitpid(pid, nullptr, 0);
-        return {};
-    }
-    return {pid, release[1]};
-}
-
 TEST_F(BackupFileTest, FileLockedByAnotherProgramDoesNotOpen) {
     const std::u16string path = Write(kMarker + kKeyword + "\r\nMERIN-AIO-QTB \r\n");
     char field[kProductCodeFieldBytes];
-    const LockingChild child = LockInChild(path);
-    ASSERT_GT(child.pid, 0) << "could not lock the file in a child process";
+    HeldFile other(WideToNarrow(path), HeldFile::Holder::kChildProcess);
+    ASSERT_TRUE(other.Held()) << "could not hold the file in another program";
     EXPECT_FALSE(BackupFileExists(path));
     EXPECT_FALSE(ValidateBackupFile(path, field));
 
-    ::close(child.release);
-    ::waitpid(child.pid, nullptr, 0);
+    other.Release();
     EXPECT_TRUE(BackupFileExists(path)) << "the lock ends with the other program";
     EXPECT_TRUE(ValidateBackupFile(path, field));
 }
@@ -227,7 +186,7 @@ TEST_F(BackupFileTest, AnOpenFileIsNotShared) {
     ASSERT_TRUE(holder.Open(path));
     EXPECT_FALSE(BackupFileExists(path)) << "a second open of the same file is refused";
     // A writer arriving meanwhile is turned away (it would wait), and this process lives on.
-    EXPECT_LT(::open(WideToNarrow(path).c_str(), O_WRONLY | O_NONBLOCK), 0);
+    EXPECT_TRUE(WriterTurnedAway(WideToNarrow(path)));
     holder.Close();
     EXPECT_TRUE(BackupFileExists(path));
 }

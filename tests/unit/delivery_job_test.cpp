@@ -2,10 +2,13 @@
 #include "platform/text_convert.h"
 #include "tests/support/delivery_notices.h"
 #include "tests/support/fake_transport.h"
+#include "tests/support/file_access.h"
 #include "tests/support/heap_guard.h"
 #include "tests/support/message_box_recorder.h"
 #include "tests/support/temporary_directory.h"
+#ifndef _WIN32
 #include "tests/support/thread_state.h"
+#endif
 #include "text/heap.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
@@ -16,11 +19,9 @@
 #include <atomic>
 #include <cstdio>
 #include <deque>
-#include <fcntl.h>
+#include <optional>
 #include <string>
-#include <sys/file.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -346,20 +347,18 @@ TEST_F(DeliveryJobTest, UnreadableFileEndsTheJobWithoutTouchingPrinters) {
         FakeTransport fake;
         AddPrinters(2);
         const std::string path = WriteFile(c.fault == Fault::Empty ? 0 : 1000);
-        int lockFd = -1;
+        std::optional<HeldFile> other;
         if (c.fault == Fault::Missing)
             std::remove(path.c_str());
         if (c.fault == Fault::Locked) {
-            // A lock on another open of the file shuts the job out as another program's would.
-            lockFd = ::open(path.c_str(), O_RDONLY);
-            ASSERT_EQ(::flock(lockFd, LOCK_EX), 0);
+            other.emplace(path, HeldFile::Holder::kThisProcess);
+            ASSERT_TRUE(other->Held());
         }
         if (c.fault == Fault::NoMemory)
             AllocationHook::FailNth(1);
         Start(path);
         AllocationHook::Reset();
-        if (lockFd >= 0)
-            ::close(lockFd);
+        other.reset();
 
         EXPECT_TRUE(m_view.closed) << "the job ends before any tick";
         EXPECT_FALSE(m_view.timerRunning);
@@ -420,6 +419,10 @@ TEST_F(DeliveryJobTest, CancelWhileSendingReachesTheTransport) {
 }
 
 TEST_F(DeliveryJobTest, CancelWhileConnectingWaitsForTheOpen) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no cheap way here to see that Cancel sleeps on the delivery lock, and a "
+                    "fixed delay would race the open";
+#else
     const struct {
         const char* why;
         ResultCode openResult;
@@ -464,6 +467,7 @@ TEST_F(DeliveryJobTest, CancelWhileConnectingWaitsForTheOpen) {
         EXPECT_EQ(log.sendResults, c.sends) << "the first send is cancelled at once";
         EXPECT_EQ(SentFlags(), (std::vector<int>{0, 1})) << "the second printer is served";
     }
+#endif
 }
 
 TEST_F(DeliveryJobTest, CancelAfterTheLastBlockCountsAsNotSent) {

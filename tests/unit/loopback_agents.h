@@ -1,12 +1,8 @@
 #pragma once
 
+#include "platform/sockets.h"
+#include "tests/support/loopback_sockets.h"
 #include "tests/unit/snmp_test_replies.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <mutex>
@@ -25,34 +21,27 @@ class LoopbackAgents {
 
     explicit LoopbackAgents(std::vector<Agent> agents) : m_agents(std::move(agents)) {
         for (Agent& agent : m_agents) {
-            const int handle = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-            sockaddr_in local{};
-            local.sin_family = AF_INET;
-            local.sin_addr.s_addr = inet_addr(agent.address.c_str());
-            local.sin_port = htons(m_port);
-            if (bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof(local)) != 0) {
-                close(handle);
+            const SocketHandle handle = OpenLoopbackDatagram(agent.address, m_port);
+            if (handle == kInvalidSocket)
                 continue;
-            }
-            socklen_t length = sizeof(local);
-            getsockname(handle, reinterpret_cast<sockaddr*>(&local), &length);
-            m_port = ntohs(local.sin_port);
+            m_port = ntohs(LocalAddress(handle).sin_port);
             m_sockets.push_back(handle);
         }
-        if (pipe(m_stop) == 0)
+        // The serving thread wakes for a datagram to this socket, sent by the destructor.
+        m_stop = OpenLoopbackDatagram("127.0.0.1");
+        if (m_stop != kInvalidSocket)
             m_thread = std::thread([this] { Serve(); });
     }
 
     ~LoopbackAgents() {
         if (m_thread.joinable()) {
-            const char byte = 0;
-            [[maybe_unused]] const ssize_t written = write(m_stop[1], &byte, 1);
+            const uint8_t byte = 0;
+            SendDatagram(m_stop, LocalAddress(m_stop), &byte, 1);
             m_thread.join();
-            close(m_stop[0]);
-            close(m_stop[1]);
         }
-        for (int handle : m_sockets)
-            close(handle);
+        CloseSocket(m_stop);
+        for (SocketHandle handle : m_sockets)
+            CloseSocket(handle);
     }
 
     LoopbackAgents(const LoopbackAgents&) = delete;
@@ -68,24 +57,24 @@ class LoopbackAgents {
 
   private:
     void Serve() {
-        std::vector<pollfd> set;
-        for (int handle : m_sockets)
-            set.push_back({handle, POLLIN, 0});
-        set.push_back({m_stop[0], POLLIN, 0});
-        while (poll(set.data(), set.size(), -1) > 0 && set.back().revents == 0) {
-            for (size_t i = 0; i < m_sockets.size(); ++i) {
-                if (set[i].revents != 0)
-                    Answer(i);
-            }
+        std::vector<SocketHandle> set = m_sockets;
+        set.push_back(m_stop);
+        size_t ready = 0;
+        for (;;) {
+            const WaitOutcome outcome = WaitReadable(set, 1000, &ready);
+            if (outcome == WaitOutcome::kFailed ||
+                (outcome == WaitOutcome::kReady && ready == m_sockets.size()))
+                return;
+            if (outcome == WaitOutcome::kReady)
+                Answer(ready);
         }
     }
 
     void Answer(size_t index) {
         snmp_test::Bytes request(2048);
         sockaddr_in sender{};
-        socklen_t length = sizeof(sender);
-        const ssize_t got = recvfrom(m_sockets[index], request.data(), request.size(), 0,
-                                     reinterpret_cast<sockaddr*>(&sender), &length);
+        const ssize_t got =
+            ReceiveDatagram(m_sockets[index], request.data(), request.size(), &sender);
         if (got < 0)
             return;
         request.resize(static_cast<size_t>(got));
@@ -95,14 +84,13 @@ class LoopbackAgents {
         }
         const snmp_test::Bytes& reply = m_agents[index].reply;
         if (!reply.empty())
-            sendto(m_sockets[index], reply.data(), reply.size(), 0,
-                   reinterpret_cast<sockaddr*>(&sender), length);
+            SendDatagram(m_sockets[index], sender, reply.data(), reply.size());
     }
 
     std::vector<Agent> m_agents;
-    std::vector<int> m_sockets;
+    std::vector<SocketHandle> m_sockets;
     uint16_t m_port = 0;
-    int m_stop[2] = {-1, -1};
+    SocketHandle m_stop = kInvalidSocket;
     std::thread m_thread;
     mutable std::mutex m_mutex;
     std::vector<snmp_test::Bytes> m_requests;
