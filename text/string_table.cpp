@@ -87,3 +87,10 @@ std::u16string ResString(uint16_t id) {
     const int length = LoadResString(id, buffer);
     return std::u16string(buffer, static_cast<size_t>(length));
 }
+
+std::vector<uint16_t> ResStringIds() {
+    std::vector<uint16_t> ids;
+    for (const StringEntry& entry : kStringTable)
+        ids.push_back(entry.id);
+    return ids;
+}

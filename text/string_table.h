@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Room of a caller's buffer for LoadResString, in UTF-16 code units, terminator included.
 constexpr int kResStringBufferUnits = 260;
@@ -12,3 +13,6 @@ int LoadResString(uint16_t id, char16_t* buffer);
 
 // The same entry as a string; empty when absent.
 std::u16string ResString(uint16_t id);
+
+// The ids of every entry, in table order (for checks that walk the whole table).
+std::vector<uint16_t> ResStringIds();

@@ -1,7 +1,12 @@
 #pragma once
 
-// The program's icon and the list's images, shared by the resource script and the code.
+// Numbers of the Windows programs' resources, read by the resource compiler and by C++ alike
+// (so #define only). Dialogs take 100-199 and their controls 1000-1099; the string table keeps
+// the numbers of text/string_ids.h.
+
 #define IDI_TOLVANE 128
+
+// The printer list's tick boxes and the header's sort marks.
 #define IDB_UNTICKED 300
 #define IDB_TICKED 301
 #define IDB_TICKED_LOCKED 302
