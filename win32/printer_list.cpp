@@ -29,6 +29,8 @@ constexpr int kMarkNone = -1;
 constexpr int kMarkUp = 0;
 constexpr int kMarkDown = 1;
 constexpr int kSortMarkSize = 16;
+// The header's margins around a title and between it and its sort mark, at 96 dpi.
+constexpr int kTitleMargins = 30;
 
 // A device chooses its own name: shown inert, it stays on one line of its row.
 std::u16string ShownName(const char16_t* name) {
@@ -47,7 +49,13 @@ void CNetworkPrinterList::SetUpTable(PrinterTableLists* lists) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = const_cast<wchar_t*>(WideChars(title));
+        // Wider where the display's font needs it, so a title and its sort mark both show;
+        // the select column stays as narrow as its tick box.
         column.cx = MulDiv(kColumns[i].width, static_cast<int>(dpi), 96);
+        if (i != kColumnTick)
+            column.cx = std::max(
+                column.cx, ListView_GetStringWidth(m_hWnd, column.pszText) +
+                               MulDiv(kSortMarkSize + kTitleMargins, static_cast<int>(dpi), 96));
         column.iSubItem = i;
         ListView_InsertColumn(m_hWnd, i, &column);
     }

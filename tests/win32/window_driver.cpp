@@ -1,7 +1,8 @@
 // Drives tolvane.exe from outside, as an operator would, in the printer lab with the demo
 // printers: window_driver TOLVANE.EXE BACKUP.rvk (Windows paths). Starts the window, checks the
 // printers listed, adds the one behind the router, ticks all, delivers, answers the boxes and
-// checks the outcome per printer; then a second start must bring the first window forward.
+// checks the outcome per printer; cancels a delivery held by a printer that never reads; then a
+// second start must bring the first window forward.
 // Exit status 0 when all holds, 1 with the reason on standard error.
 #include "printers/printer_table.h"
 #include "text/string_ids.h"
@@ -114,6 +115,74 @@ void ExpectTable(HWND list, const std::wstring& expected, const wchar_t* when) {
         Fail(std::wstring(L"the list ") + when + L":\n" + table + L"expected:\n" + expected);
 }
 
+void AddPrinter(HWND window, LPARAM address, int rowsAfter) {
+    Click(window, IDC_ADD_PRINTER);
+    HWND add = WaitForDialog(IDC_ADDRESS, L"add-printer dialog");
+    SendMessageW(GetDlgItem(add, IDC_ADDRESS), IPM_SETADDRESS, 0, address);
+    Click(add, IDOK);
+    HWND list = GetDlgItem(window, IDC_PRINTER_LIST);
+    for (int i = 0; i < 300 && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) != rowsAfter; ++i)
+        Sleep(100);
+}
+
+// The open message box other than `except`, or nullptr.
+HWND MessageBoxOpen(HWND except) {
+    for (HWND box : Dialogs()) {
+        if (box != except && GetDlgItem(box, IDC_PROGRESS) == nullptr)
+            return box;
+    }
+    return nullptr;
+}
+
+std::wstring BoxText(HWND box) {
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 512); // a message box's text control
+    return text;
+}
+
+// Cancel while the only ticked printer, which never reads its job, holds the delivery: the
+// interruption notice must come at once, and the printer stay ticked as failed.
+void CancelDuringStall(HWND window) {
+    HWND list = GetDlgItem(window, IDC_PRINTER_LIST);
+    // Adding searches again, which ticks the failed printer again: clear after it.
+    AddPrinter(window, MAKEIPADDRESS(10, 77, 2, 21), 6);
+    SendMessageW(GetDlgItem(window, IDC_CLEAR_ALL), BM_CLICK, 0, 0);
+    PostMessageW(list, WM_KEYDOWN, VK_END, 0); // the stalled printer sorts last
+    PostMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+    Click(window, IDC_DOWNLOAD);
+    HWND question = nullptr;
+    for (int i = 0; i < 300 && (question = MessageBoxOpen(window)) == nullptr; ++i)
+        Sleep(100);
+    if (question == nullptr || GetDlgItem(question, IDYES) == nullptr)
+        Fail(L"no confirmation question before the stalled delivery");
+    Click(question, IDYES);
+    HWND progress = WaitForDialog(IDC_PROGRESS, L"progress dialog");
+    Sleep(1000);
+    const ULONGLONG cancelled = GetTickCount64();
+    Click(progress, IDCANCEL);
+    HWND notice = nullptr;
+    while ((notice = MessageBoxOpen(window)) == nullptr && GetTickCount64() - cancelled < 10000)
+        Sleep(5);
+    const ULONGLONG elapsed = GetTickCount64() - cancelled;
+    if (notice == nullptr)
+        Fail(L"no notice within 10 s of Cancel");
+    const std::wstring expected = Wide(ResString(IDS_UPDATE_INTERRUPTED_PRINTER)) + L"10.77.2.21";
+    if (BoxText(notice).rfind(expected, 0) != 0)
+        Fail(L"not the interruption notice after Cancel: " + BoxText(notice));
+    std::fwprintf(stdout, L"window_driver: Cancel to the interruption notice in %llu ms\n",
+                  elapsed);
+    // Bounded loosely: a busy machine must not fail the run; the figure above is the measure.
+    if (elapsed > 2000)
+        Fail(L"the interruption notice came more than 2 s after Cancel");
+    Click(notice, IDOK);
+    for (int i = 0; i < 300 && MessageBoxOpen(window) != nullptr; ++i)
+        Sleep(100);
+    ExpectTable(list,
+                L"10.77.1.11 Sent 4\n10.77.1.12 Sent 4\n10.77.1.14 Not completed 4\n"
+                L"10.77.1.15 Failed 1\n10.77.2.20 Sent 4\n10.77.2.21 Failed 2\n",
+                L"after Cancel");
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -129,12 +198,7 @@ int wmain(int argc, wchar_t** argv) {
                 L"after the search");
 
     // The printer behind the router answers only when asked by its address.
-    Click(window, IDC_ADD_PRINTER);
-    HWND add = WaitForDialog(IDC_ADDRESS, L"add-printer dialog");
-    SendMessageW(GetDlgItem(add, IDC_ADDRESS), IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 77, 2, 20));
-    Click(add, IDOK);
-    for (int i = 0; i < 300 && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) != 5; ++i)
-        Sleep(100);
+    AddPrinter(window, MAKEIPADDRESS(10, 77, 2, 20), 5);
 
     SendMessageW(GetDlgItem(window, IDC_SELECT_ALL), BM_CLICK, 0, 0);
     Click(window, IDC_DOWNLOAD);
@@ -150,10 +214,8 @@ int wmain(int argc, wchar_t** argv) {
             open = open || box != window;
             if (box == window || GetDlgItem(box, IDC_PROGRESS) != nullptr)
                 continue;
-            wchar_t text[512] = {};
-            GetDlgItemTextW(box, 0xFFFF, text, 512); // a message box's text control
             const bool question = GetDlgItem(box, IDYES) != nullptr;
-            (question ? questions : notices).push_back(text);
+            (question ? questions : notices).push_back(BoxText(box));
             Click(box, question ? IDYES : IDOK);
             // The box closes in its own time; the next look must not answer it again.
             for (int j = 0; j < 50 && IsWindowVisible(box); ++j)
@@ -171,6 +233,8 @@ int wmain(int argc, wchar_t** argv) {
                 L"10.77.1.11 Sent 4\n10.77.1.12 Sent 4\n10.77.1.14 Not completed 4\n"
                 L"10.77.1.15 Failed 2\n10.77.2.20 Sent 4\n",
                 L"after the delivery");
+
+    CancelDuringStall(window);
 
     // A window of the driver's own in front; the second start must bring tolvane's back.
     HWND front = CreateWindowExW(0, L"STATIC", L"driver", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
