@@ -31,9 +31,6 @@ static_assert(int{kTickUnticked} == kImageUnticked && int{kTickTicked} == kImage
               int{kTickTickedLocked} == kImageTickedLocked &&
               int{kTickUntickedLocked} == kImageUntickedLocked);
 
-constexpr int kMarkUp = 0;
-constexpr int kMarkDown = 1;
-
 // A device chooses its own name: shown inert, it stays on one line of its row.
 QString ShownName(const char16_t* name) {
     return QtText(InertText(WideText(name)));
@@ -121,10 +118,7 @@ void CNetworkPrinterList::FillPrinterList() {
 }
 
 void CNetworkPrinterList::UpdateCommandButtons() {
-    std::vector<TableRow> rows;
-    for (int row = 0; row < GetItemCount(); ++row)
-        rows.push_back({GetStateImage(row), EntryAt(row)});
-    const CommandButtonStates states = ComputeCommandButtons(rows);
+    const CommandButtonStates states = ComputeCommandButtons(TableRowsOf(*this));
     if (m_selectAll != nullptr)
         m_selectAll->setEnabled(states.selectAll);
     if (m_clearAll != nullptr)
@@ -146,52 +140,27 @@ void CNetworkPrinterList::RefillFocusing(const FocusRow& focus) {
 
 CNetworkPrinterList::FocusRow CNetworkPrinterList::Focus() const {
     const int row = currentIndex().row();
-    return {GetItemText(row, kColumnAddress), row};
+    return {WideOf(GetItemText(row, kColumnAddress)), row};
 }
 
 void CNetworkPrinterList::Refocus(const FocusRow& focus) {
-    const int count = GetItemCount();
-    if (focus.row < 0 || count == 0)
-        return;
-    int row = std::min(focus.row, count - 1);
-    for (int i = 0; i < count; ++i) {
-        if (GetItemText(i, kColumnAddress) == focus.address) {
-            row = i;
-            break;
-        }
-    }
-    setCurrentIndex(model()->index(row, 0));
+    const int row = FocusRowAfter(*this, focus.address, focus.row);
+    if (row >= 0)
+        setCurrentIndex(model()->index(row, 0));
 }
 
 void CNetworkPrinterList::SelectAll() {
-    for (int row = 0; row < GetItemCount(); ++row) {
-        PrinterEntry* entry = EntryAt(row);
-        if (entry == nullptr || entry->locked != 0)
-            continue;
-        if (!IsLockedState(GetStateImage(row)))
-            SetStateImage(row, kTickTicked);
-        SetItemText(row, kColumnTick, QtText(TickText(true)));
-        entry->ticked = IsTickedState(GetStateImage(row)) ? 1 : 0;
-    }
+    TickAllRows(*this);
     UpdateCommandButtons();
 }
 
 void CNetworkPrinterList::ClearAll() {
-    for (int row = 0; row < GetItemCount(); ++row) {
-        if (!IsLockedState(GetStateImage(row)))
-            SetStateImage(row, kTickUnticked);
-        SetItemText(row, kColumnTick, QtText(TickText(false)));
-        if (PrinterEntry* entry = EntryAt(row))
-            entry->ticked = IsTickedState(GetStateImage(row)) ? 1 : 0;
-    }
+    UntickAllRows(*this);
     UpdateCommandButtons();
 }
 
 int CNetworkPrinterList::CollectTickedPrinters(DeliveryNode** nodes, int* count) {
-    std::vector<const PrinterEntry*> rows;
-    for (int row = 0; row < GetItemCount(); ++row)
-        rows.push_back(EntryAt(row));
-    return ::CollectTickedPrinters(m_lists->entries, rows, nodes, count);
+    return ::CollectTickedPrinters(m_lists->entries, RowEntriesOf(*this), nodes, count);
 }
 
 int CNetworkPrinterList::RecordDeliveryResults(const DeliveryNode* nodes) {
@@ -204,25 +173,17 @@ void CNetworkPrinterList::InitHeaderImages() {
 }
 
 void CNetworkPrinterList::InitialSort() {
-    m_sort.column = kColumnAddress;
-    SortRows(m_sort.column, m_sort.nextDirection);
-    SortHeader()->SetSectionImage(m_sort.column, kMarkUp);
-    m_sort.nextDirection = 1 - m_sort.nextDirection;
+    OnColumnClick(kColumnAddress);
 }
 
 void CNetworkPrinterList::OnColumnClick(int column) {
     if (column < 0)
         return;
-    if (column != m_sort.column) {
-        SortHeader()->SetSectionImage(m_sort.column, -1);
-        m_sort.nextDirection = 1;
-        m_sort.column = column;
-    }
-    // The tick column never shows a mark.
-    if (column != kColumnTick)
-        SortHeader()->SetSectionImage(column, m_sort.nextDirection == 1 ? kMarkUp : kMarkDown);
-    SortRows(column, m_sort.nextDirection);
-    m_sort.nextDirection = 1 - m_sort.nextDirection;
+    const SortClick click = ClickSortColumn(m_sort, column);
+    if (click.unmarkColumn >= 0)
+        SortHeader()->SetSectionImage(click.unmarkColumn, kSortMarkNone);
+    SortHeader()->SetSectionImage(column, click.mark);
+    SortRows(column, click.direction);
 }
 
 void CNetworkPrinterList::Resort() {
@@ -241,11 +202,32 @@ void CNetworkPrinterList::OnCellClick(int row, int column) {
     if (column != kColumnTick)
         return;
     SetCheck(row, !IsTickedState(GetStateImage(row)));
-    const bool ticked = IsTickedState(GetStateImage(row));
-    SetItemText(row, kColumnTick, QtText(TickText(ticked)));
-    if (PrinterEntry* entry = EntryAt(row))
-        entry->ticked = ticked ? 1 : 0;
+    FollowRowTick(*this, row);
     UpdateCommandButtons();
+}
+
+int CNetworkPrinterList::RowCount() const {
+    return GetItemCount();
+}
+
+int CNetworkPrinterList::RowState(int row) const {
+    return GetStateImage(row);
+}
+
+void CNetworkPrinterList::SetRowState(int row, int state) {
+    SetStateImage(row, state);
+}
+
+PrinterEntry* CNetworkPrinterList::RowEntry(int row) const {
+    return EntryAt(row);
+}
+
+std::u16string CNetworkPrinterList::RowAddress(int row) const {
+    return WideOf(GetItemText(row, kColumnAddress));
+}
+
+void CNetworkPrinterList::SetRowTickText(int row, const std::u16string& text) {
+    SetItemText(row, kColumnTick, QtText(text));
 }
 
 void CNetworkPrinterList::OutOfMemoryStop() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printers/list_rows.h"
 #include "printers/printer_table.h"
 #include "printers/table_refresh.h"
 #include "ui/check_list_ctrl.h"
@@ -12,7 +13,7 @@ class CSortHeader;
 
 // The printer table: one row per entry of the main window's entry chain, with its tick box,
 // address, name and delivery status, sortable by any column.
-class CNetworkPrinterList : public CMyListCtrl {
+class CNetworkPrinterList : public CMyListCtrl, private PrinterListRows {
     Q_OBJECT
   public:
     explicit CNetworkPrinterList(QWidget* parent = nullptr);
@@ -73,12 +74,19 @@ class CNetworkPrinterList : public CMyListCtrl {
     void OnCellClick(int row, int column) override;
 
   private:
+    int RowCount() const override;
+    int RowState(int row) const override;
+    void SetRowState(int row, int state) override;
+    PrinterEntry* RowEntry(int row) const override;
+    std::u16string RowAddress(int row) const override;
+    void SetRowTickText(int row, const std::u16string& text) override;
+
     void OutOfMemoryStop();
     void SortRows(int column, int direction);
     // The focus row follows its printer (by address) across refills; when the printer is gone,
     // the focus keeps its place, so the keyboard and a screen reader still have a row.
     struct FocusRow {
-        QString address;
+        std::u16string address;
         int row = -1;
     };
     FocusRow Focus() const;

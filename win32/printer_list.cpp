@@ -25,10 +25,7 @@ const Column kColumns[] = {
     {IDS_COLUMN_STATUS, 100},
 };
 
-constexpr int kMarkNone = -1;
-constexpr int kMarkUp = 0;
-constexpr int kMarkDown = 1;
-constexpr int kSortMarkSize = 16;
+constexpr int kSortImageSize = 16;
 // The header's margins around a title and between it and its sort mark, at 96 dpi.
 constexpr int kTitleMargins = 30;
 
@@ -55,7 +52,7 @@ void CNetworkPrinterList::SetUpTable(PrinterTableLists* lists) {
         if (i != kColumnTick)
             column.cx = std::max(
                 column.cx, ListView_GetStringWidth(m_hWnd, column.pszText) +
-                               MulDiv(kSortMarkSize + kTitleMargins, static_cast<int>(dpi), 96));
+                               MulDiv(kSortImageSize + kTitleMargins, static_cast<int>(dpi), 96));
         column.iSubItem = i;
         ListView_InsertColumn(m_hWnd, i, &column);
     }
@@ -121,10 +118,7 @@ void CNetworkPrinterList::ShowRow(int row, const Row& shown) {
 }
 
 void CNetworkPrinterList::UpdateCommandButtons() {
-    std::vector<TableRow> rows;
-    for (int row = 0; row < GetItemCount(); ++row)
-        rows.push_back({GetStateImage(row), EntryAt(row)});
-    const CommandButtonStates states = ComputeCommandButtons(rows);
+    const CommandButtonStates states = ComputeCommandButtons(TableRowsOf(*this));
     EnableWindow(m_selectAll, states.selectAll);
     EnableWindow(m_clearAll, states.clearAll);
     EnableWindow(m_download, states.download);
@@ -155,48 +149,23 @@ CNetworkPrinterList::FocusedPrinter CNetworkPrinterList::Focus() const {
 }
 
 void CNetworkPrinterList::Refocus(const FocusedPrinter& focus) {
-    const int count = GetItemCount();
-    if (focus.row < 0 || count == 0)
-        return;
-    int row = std::min(focus.row, count - 1);
-    for (int i = 0; i < count; ++i) {
-        if (GetItemText(i, kColumnAddress) == focus.address) {
-            row = i;
-            break;
-        }
-    }
-    SetFocusRow(row);
+    const int row = FocusRowAfter(*this, focus.address, focus.row);
+    if (row >= 0)
+        SetFocusRow(row);
 }
 
 void CNetworkPrinterList::SelectAll() {
-    for (int row = 0; row < GetItemCount(); ++row) {
-        PrinterEntry* entry = EntryAt(row);
-        if (entry == nullptr || entry->locked != 0)
-            continue;
-        if (!IsLockedState(GetStateImage(row)))
-            SetStateImage(row, kTickTicked);
-        SetItemText(row, kColumnTick, TickText(true));
-        entry->ticked = IsTickedState(GetStateImage(row)) ? 1 : 0;
-    }
+    TickAllRows(*this);
     UpdateCommandButtons();
 }
 
 void CNetworkPrinterList::ClearAll() {
-    for (int row = 0; row < GetItemCount(); ++row) {
-        if (!IsLockedState(GetStateImage(row)))
-            SetStateImage(row, kTickUnticked);
-        SetItemText(row, kColumnTick, TickText(false));
-        if (PrinterEntry* entry = EntryAt(row))
-            entry->ticked = IsTickedState(GetStateImage(row)) ? 1 : 0;
-    }
+    UntickAllRows(*this);
     UpdateCommandButtons();
 }
 
 int CNetworkPrinterList::CollectTickedPrinters(DeliveryNode** nodes, int* count) {
-    std::vector<const PrinterEntry*> rows;
-    for (int row = 0; row < GetItemCount(); ++row)
-        rows.push_back(EntryAt(row));
-    return ::CollectTickedPrinters(m_lists->entries, rows, nodes, count);
+    return ::CollectTickedPrinters(m_lists->entries, RowEntriesOf(*this), nodes, count);
 }
 
 int CNetworkPrinterList::RecordDeliveryResults(const DeliveryNode* nodes) {
@@ -206,7 +175,7 @@ int CNetworkPrinterList::RecordDeliveryResults(const DeliveryNode* nodes) {
 void CNetworkPrinterList::InitHeaderImages() {
     if (m_headerImages == nullptr)
         m_headerImages =
-            ImageList_Create(kSortMarkSize, kSortMarkSize, ILC_COLOR24 | ILC_MASK, 2, 2);
+            ImageList_Create(kSortImageSize, kSortImageSize, ILC_COLOR24 | ILC_MASK, 2, 2);
     for (int id : {IDB_SORT_UP, IDB_SORT_DOWN}) {
         HBITMAP bitmap = static_cast<HBITMAP>(
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
@@ -222,7 +191,7 @@ void CNetworkPrinterList::SetSortMark(int column, int mark) {
     Header_GetItem(m_pHeader, column, &item);
     item.mask = HDI_FORMAT | HDI_IMAGE;
     item.fmt &= ~(HDF_IMAGE | HDF_BITMAP_ON_RIGHT);
-    if (mark != kMarkNone) {
+    if (mark != kSortMarkNone) {
         item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
         item.iImage = mark;
     }
@@ -230,25 +199,17 @@ void CNetworkPrinterList::SetSortMark(int column, int mark) {
 }
 
 void CNetworkPrinterList::InitialSort() {
-    m_sort.column = kColumnAddress;
-    SortRows(m_sort.column, m_sort.nextDirection);
-    SetSortMark(m_sort.column, kMarkUp);
-    m_sort.nextDirection = 1 - m_sort.nextDirection;
+    OnColumnClick(kColumnAddress);
 }
 
 void CNetworkPrinterList::OnColumnClick(int column) {
     if (column < 0)
         return;
-    if (column != m_sort.column) {
-        SetSortMark(m_sort.column, kMarkNone);
-        m_sort.nextDirection = 1;
-        m_sort.column = column;
-    }
-    // The tick column never shows a mark.
-    if (column != kColumnTick)
-        SetSortMark(column, m_sort.nextDirection == 1 ? kMarkUp : kMarkDown);
-    SortRows(column, m_sort.nextDirection);
-    m_sort.nextDirection = 1 - m_sort.nextDirection;
+    const SortClick click = ClickSortColumn(m_sort, column);
+    if (click.unmarkColumn >= 0)
+        SetSortMark(click.unmarkColumn, kSortMarkNone);
+    SetSortMark(column, click.mark);
+    SortRows(column, click.direction);
 }
 
 void CNetworkPrinterList::Resort() {
@@ -263,11 +224,32 @@ void CNetworkPrinterList::OnCellClick(int row, int column) {
     if (column != kColumnTick)
         return;
     SetCheck(row, !IsTickedState(GetStateImage(row)));
-    const bool ticked = IsTickedState(GetStateImage(row));
-    SetItemText(row, kColumnTick, TickText(ticked));
-    if (PrinterEntry* entry = EntryAt(row))
-        entry->ticked = ticked ? 1 : 0;
+    FollowRowTick(*this, row);
     UpdateCommandButtons();
+}
+
+int CNetworkPrinterList::RowCount() const {
+    return GetItemCount();
+}
+
+int CNetworkPrinterList::RowState(int row) const {
+    return GetStateImage(row);
+}
+
+void CNetworkPrinterList::SetRowState(int row, int state) {
+    SetStateImage(row, state);
+}
+
+PrinterEntry* CNetworkPrinterList::RowEntry(int row) const {
+    return EntryAt(row);
+}
+
+std::u16string CNetworkPrinterList::RowAddress(int row) const {
+    return GetItemText(row, kColumnAddress);
+}
+
+void CNetworkPrinterList::SetRowTickText(int row, const std::u16string& text) {
+    SetItemText(row, kColumnTick, text);
 }
 
 void CNetworkPrinterList::OutOfMemoryStop() {

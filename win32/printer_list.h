@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printers/list_rows.h"
 #include "printers/printer_table.h"
 #include "printers/table_refresh.h"
 #include "win32/check_list_accessible.h"
@@ -10,7 +11,7 @@
 
 // The printer table: one row per entry of the main window's entry chain, with its tick box,
 // address, name and delivery status, sortable by any column.
-class CNetworkPrinterList : public CMyListCtrl {
+class CNetworkPrinterList : public CMyListCtrl, private PrinterListRows {
   public:
     // The header, the state images and the four columns. `lists` are the main window's and
     // must outlive the list's use of them.
@@ -50,6 +51,13 @@ class CNetworkPrinterList : public CMyListCtrl {
     void OnCellClick(int row, int column) override;
 
   private:
+    int RowCount() const override;
+    int RowState(int row) const override;
+    void SetRowState(int row, int state) override;
+    PrinterEntry* RowEntry(int row) const override;
+    std::u16string RowAddress(int row) const override;
+    void SetRowTickText(int row, const std::u16string& text) override;
+
     void OutOfMemoryStop();
     void SortRows(int column, int direction);
     struct Row {
