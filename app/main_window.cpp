@@ -6,7 +6,6 @@
 #include "platform/message_box.h"
 #include "platform/text_convert.h"
 #include "printers/printer_table.h"
-#include "text/heap.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
 #include "ui/about_dialog.h"
@@ -241,24 +240,8 @@ void CTolvaneDlg::OnAddPrinter() {
     m_dlgSetIPAddress->SetAddress(0);
     if (m_dlgSetIPAddress->exec() != QDialog::Accepted)
         return;
-    auto* printer = HeapNew<ManualPrinter>();
-    if (printer == nullptr) {
-        ShowOutOfMemory();
-        return;
-    }
-    CopyWideField(printer->ipAddress, kIpUnits,
-                  WideOf(DottedAddress(m_dlgSetIPAddress->Address())));
-    ManualPrinter** tail = &m_lists.manualPrinters;
-    bool known = false;
-    for (; *tail != nullptr; tail = &(*tail)->next)
-        known = known || QStringView(printer->ipAddress) == QStringView((*tail)->ipAddress);
-    if (known) {
-        HeapFree(printer);
-    } else {
-        *tail = printer;
-        ++m_lists.manualCount;
-    }
-    RefreshPrinters();
+    if (AddManualPrinter(&m_lists, WideOf(DottedAddress(m_dlgSetIPAddress->Address()))))
+        RefreshPrinters();
 }
 
 void CTolvaneDlg::OnCommunity() {

@@ -53,6 +53,23 @@ void ReleaseTableLists(PrinterTableLists* lists) {
     ClearDeliveryHistory();
 }
 
+bool AddManualPrinter(PrinterTableLists* lists, std::u16string_view address) {
+    ManualPrinter** tail = &lists->manualPrinters;
+    for (; *tail != nullptr; tail = &(*tail)->next) {
+        if (WideText((*tail)->ipAddress) == address)
+            return true;
+    }
+    auto* printer = HeapNew<ManualPrinter>();
+    if (printer == nullptr) {
+        ShowOutOfMemory();
+        return false;
+    }
+    CopyWideField(printer->ipAddress, kIpUnits, address);
+    *tail = printer;
+    ++lists->manualCount;
+    return true;
+}
+
 TableOutcome RunDiscoveryDriver(PrinterTableLists* lists, int versionKind,
                                 std::u16string_view community) {
     ReleaseDiscoveryResults(lists);

@@ -24,6 +24,10 @@ void ReleaseDiscoveryResults(PrinterTableLists* lists);
 // window goes.
 void ReleaseTableLists(PrinterTableLists* lists);
 
+// "Add printer...": appends the dotted `address` to the hand-added addresses unless it is
+// there already. False after the out-of-memory notice.
+bool AddManualPrinter(PrinterTableLists* lists, std::u16string_view address);
+
 enum TableOutcome : int {
     kTableFailed = 0,      // discovery failed; its notice has been shown; no entries
     kTableRebuilt = 1,     // the entry chain was rebuilt

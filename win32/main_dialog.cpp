@@ -3,7 +3,6 @@
 #include "discovery/snmp_codec.h"
 #include "platform/text_convert.h"
 #include "resources/windows/resource_ids.h"
-#include "text/heap.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
 #include "win32/about_dialog.h"
@@ -232,23 +231,8 @@ void CTolvaneDlg::OnAddPrinter() {
     m_dlgSetIPAddress.SetAddress(0);
     if (m_dlgSetIPAddress.DoModal(m_hWnd) != IDOK)
         return;
-    auto* printer = HeapNew<ManualPrinter>();
-    if (printer == nullptr) {
-        ShowOutOfMemory();
-        return;
-    }
-    CopyWideField(printer->ipAddress, kIpUnits, DottedAddress(m_dlgSetIPAddress.Address()));
-    ManualPrinter** tail = &m_lists.manualPrinters;
-    bool known = false;
-    for (; *tail != nullptr; tail = &(*tail)->next)
-        known = known || WideText(printer->ipAddress) == WideText((*tail)->ipAddress);
-    if (known) {
-        HeapFree(printer);
-    } else {
-        *tail = printer;
-        ++m_lists.manualCount;
-    }
-    RefreshPrinters();
+    if (AddManualPrinter(&m_lists, DottedAddress(m_dlgSetIPAddress.Address())))
+        RefreshPrinters();
 }
 
 void CTolvaneDlg::OnCommunity() {
