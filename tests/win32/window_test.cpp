@@ -1,15 +1,16 @@
 // The window's dialogs in this process, driven by messages. A modal dialog is driven from a
 // thread timer that its own modal loop dispatches; notices go to the recorder and the search to
 // the fake, so nothing is shown and no packet is sent.
-#include "text/community_name.h"
 #include "printers/printer_table.h"
 #include "tests/support/fake_discovery.h"
 #include "tests/support/message_box_recorder.h"
+#include "text/community_name.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
 #include "text/string_table.h"
 #include "win32/about_dialog.h"
 #include "win32/add_printer_dialog.h"
+#include "win32/command_line.h"
 #include "win32/community_dialog.h"
 #include "win32/drag_edit.h"
 #include "win32/main_dialog.h"
@@ -113,6 +114,39 @@ INSTANTIATE_TEST_SUITE_P(
                       TypingRow{u"", false, 0, u""}, TypingRow{u"\u00e9", false, 1, u""},
                       TypingRow{u"Az09-_", false, 0, u"Az09-_"}, TypingRow{u"ab$", true, 1, u"ab"},
                       TypingRow{u"x\u0416", true, 1, u"x"}));
+
+struct CommandLineRow {
+    std::vector<std::u16string> arguments;
+    CommandLine::Action action;
+    std::u16string backupFile;
+    int status; // of AnswerCommandLine
+};
+
+class CommandLineRows : public WindowTest, public ::testing::WithParamInterface<CommandLineRow> {};
+
+TEST_P(CommandLineRows, ActionFileAndStatus) {
+    const CommandLineRow& row = GetParam();
+    const CommandLine line = ParseCommandLine(row.arguments);
+    EXPECT_EQ(line.action, row.action);
+    EXPECT_EQ(line.backupFile, row.backupFile);
+    EXPECT_EQ(AnswerCommandLine(line), row.status);
+    // Only a command line that asks for an answer, or is refused, shows a box.
+    EXPECT_EQ(boxes.Count(), row.action == CommandLine::Action::Run ? 0u : 1u);
+}
+
+using A = CommandLine::Action;
+INSTANTIATE_TEST_SUITE_P(Rows, CommandLineRows,
+                         ::testing::Values(CommandLineRow{{}, A::Run, u"", 0},
+                                           CommandLineRow{{u"C:\\b\u00e4ck up.rvk", u"second.rvk"},
+                                                          A::Run,
+                                                          u"C:\\b\u00e4ck up.rvk",
+                                                          0},
+                                           CommandLineRow{{u"--", u"--help"}, A::Run, u"--help", 0},
+                                           CommandLineRow{{u"-"}, A::Run, u"-", 0},
+                                           CommandLineRow{{u"a.rvk", u"/?"}, A::ShowHelp, u"", 0},
+                                           CommandLineRow{{u"-h"}, A::ShowHelp, u"", 0},
+                                           CommandLineRow{{u"--version"}, A::ShowVersion, u"", 0},
+                                           CommandLineRow{{u"--verbose"}, A::Refuse, u"", 2}));
 
 struct AddressRow {
     uint32_t before;
