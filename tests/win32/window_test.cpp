@@ -8,7 +8,6 @@
 #include "text/notices.h"
 #include "text/string_ids.h"
 #include "text/string_table.h"
-#include "win32/about_dialog.h"
 #include "win32/add_printer_dialog.h"
 #include "win32/command_line.h"
 #include "win32/community_dialog.h"
@@ -371,13 +370,20 @@ TEST_F(MainWindow, EnterPressesOnlyAFocusedButtonAndKeepsTheWindow) {
 
 // These read the program's string table, linked into the executable with the window's other
 // resources.
-TEST_F(WindowTest, StringTableAboutShowsTheVersionLine) {
-    CAboutDlg about;
-    RunModal(about, {[](HWND d) {
-                 EXPECT_EQ(WindowText(GetDlgItem(d, IDC_VERSION_LINE)),
-                           ResString(IDS_VERSION_LINE));
-                 Press(d, IDOK);
-             }});
+TEST_F(MainWindow, StringTableAboutFromTheSystemMenu) {
+    Run({[](HWND d, HWND) {
+             wchar_t entry[64] = {};
+             GetMenuStringW(GetSystemMenu(d, FALSE), IDM_ABOUTBOX, entry, 64, MF_BYCOMMAND);
+             EXPECT_EQ(CoreText(entry), ResString(IDS_ABOUTBOX));
+             PostMessageW(d, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+         },
+         [](HWND d, HWND) {
+             HWND about = GetLastActivePopup(d);
+             ASSERT_NE(about, d) << "no About box";
+             EXPECT_EQ(WindowText(GetDlgItem(about, IDC_VERSION_LINE)),
+                       ResString(IDS_VERSION_LINE));
+             Press(about, IDOK);
+         }});
 }
 
 TEST_F(MainWindow, StringTableTitleAndColumns) {
