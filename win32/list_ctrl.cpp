@@ -29,13 +29,15 @@ void CMyListCtrl::Attach(HWND list) {
 }
 
 void CMyListCtrl::InitStateImages() {
+    // Scaled with the display, so a tick box keeps its size beside the text at 150 %.
+    const int size = MulDiv(kStateImageSize, static_cast<int>(GetDpiForWindow(m_hWnd)), 96);
     if (m_stateImages == nullptr)
-        m_stateImages = ImageList_Create(kStateImageSize, kStateImageSize, ILC_COLOR4, 0, 3);
+        m_stateImages = ImageList_Create(size, size, ILC_COLOR4, 0, 3);
     while (ImageList_GetImageCount(m_stateImages) > 0)
         ImageList_Remove(m_stateImages, 0);
     for (int id : {IDB_UNTICKED, IDB_TICKED, IDB_TICKED_LOCKED, IDB_UNTICKED_LOCKED}) {
-        HBITMAP bitmap = static_cast<HBITMAP>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
+        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(
+            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, size, size, 0));
         ImageList_AddMasked(m_stateImages, bitmap, RGB(0, 0, 0));
         DeleteObject(bitmap);
     }
