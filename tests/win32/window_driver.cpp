@@ -115,14 +115,19 @@ void ExpectTable(HWND list, const std::wstring& expected, const wchar_t* when) {
         Fail(std::wstring(L"the list ") + when + L":\n" + table + L"expected:\n" + expected);
 }
 
+// Looks every 100 ms, for up to 30 s; the check after it tells what did not happen.
+template <class Done> void WaitUntil(Done done) {
+    for (int i = 0; i < 300 && !done(); ++i)
+        Sleep(100);
+}
+
 void AddPrinter(HWND window, LPARAM address, int rowsAfter) {
     Click(window, IDC_ADD_PRINTER);
     HWND add = WaitForDialog(IDC_ADDRESS, L"add-printer dialog");
     SendMessageW(GetDlgItem(add, IDC_ADDRESS), IPM_SETADDRESS, 0, address);
     Click(add, IDOK);
     HWND list = GetDlgItem(window, IDC_PRINTER_LIST);
-    for (int i = 0; i < 300 && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) != rowsAfter; ++i)
-        Sleep(100);
+    WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == rowsAfter; });
 }
 
 // The open message box other than `except`, or nullptr.
@@ -150,12 +155,7 @@ void CancelDuringStall(HWND window) {
     PostMessageW(list, WM_KEYDOWN, VK_END, 0); // the stalled printer sorts last
     PostMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
     Click(window, IDC_DOWNLOAD);
-    HWND question = nullptr;
-    for (int i = 0; i < 300 && (question = MessageBoxOpen(window)) == nullptr; ++i)
-        Sleep(100);
-    if (question == nullptr || GetDlgItem(question, IDYES) == nullptr)
-        Fail(L"no confirmation question before the stalled delivery");
-    Click(question, IDYES);
+    Click(WaitForDialog(IDYES, L"confirmation question"), IDYES);
     HWND progress = WaitForDialog(IDC_PROGRESS, L"progress dialog");
     Sleep(1000);
     const ULONGLONG cancelled = GetTickCount64();
@@ -176,8 +176,7 @@ void CancelDuringStall(HWND window) {
     if (elapsed > 2000)
         Fail(L"the interruption notice came more than 2 s after Cancel");
     Click(notice, IDOK);
-    for (int i = 0; i < 300 && MessageBoxOpen(window) != nullptr; ++i)
-        Sleep(100);
+    WaitUntil([&] { return MessageBoxOpen(window) == nullptr; });
     ExpectTable(list,
                 L"10.77.1.11 Sent 4\n10.77.1.12 Sent 4\n10.77.1.14 Not completed 4\n"
                 L"10.77.1.15 Failed 1\n10.77.2.20 Sent 4\n10.77.2.21 Failed 2\n",
