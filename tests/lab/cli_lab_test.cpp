@@ -126,6 +126,8 @@ TEST_F(CliLab, CheckNamesTheRuleThatFailed) {
          ": not a backup file (no \"@PJL ENTER LANGUAGE=DOWNLOAD\" keyword)"},
         {"product.rvk", kHead + kKeyword + "MERIN-AIO-QTX \r\n", 2,
          ": wrong product (code \"MERIN-AIO-QTX\", expected \"MERIN-AIO-QTB\")"},
+        {"mark.rvk", kHead + kKeyword + "\xEF\xBB\xBFMERIN-AIO-QTB \r\n", 2,
+         ": wrong product (code \"\\ufeffMERIN-AIO-QTB\", expected \"MERIN-AIO-QTB\")"},
     };
     for (const Case& row : cases) {
         // A lock taken here does not bind a Windows program, which refuses a file another
