@@ -8,7 +8,6 @@
 
 #include <QDialog>
 #include <QLineEdit>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -115,18 +114,6 @@ class SingleInstanceTest : public QObject {
             dialog.hide();
         }
         QTRY_COMPARE(edit->text(), field);
-    }
-
-    void malformedRequestIsDropped() {
-        QDialog window;
-        window.setWindowTitle(ResQString(IDS_MAIN_TITLE));
-        QLocalSocket socket;
-        socket.connectToServer(QDir(m_runtimeDir.path()).filePath("Tolvane_Korvil_2950MFP"));
-        QVERIFY(socket.waitForConnected(2000));
-        socket.write(QByteArray("TLV2", 4) + QByteArray(4, '\0'));
-        QTRY_COMPARE(socket.state(), QLocalSocket::UnconnectedState);
-        QCOMPARE(socket.readAll(), QByteArray());
-        QVERIFY(!window.isVisible());
     }
 
   private:
