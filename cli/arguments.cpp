@@ -1,5 +1,6 @@
 #include "cli/arguments.h"
 
+#include "cli/targets_file.h"
 #include "discovery/snmp_codec.h"
 
 #include <algorithm>
@@ -20,18 +21,19 @@ struct CommandRules {
 const CommandRules kCommands[] = {
     {"discover",
      CliCommand::Discover,
-     {"--community", "--community-file", "--address", "--range", "--no-broadcast", "--json"}},
+     {"--community", "--community-file", "--targets", "--address", "--range", "--no-broadcast",
+      "--json"}},
     {"check", CliCommand::Check, {}},
     {"restore",
      CliCommand::Restore,
-     {"--all", "--community", "--community-file", "--address", "--range", "--no-broadcast",
-      "--parallel", "--stall-timeout", "--report", "--yes"}},
+     {"--all", "--community", "--community-file", "--targets", "--address", "--range",
+      "--no-broadcast", "--parallel", "--stall-timeout", "--report", "--yes"}},
 };
 
 bool TakesValue(const std::string& option) {
-    return option == "--community" || option == "--community-file" || option == "--address" ||
-           option == "--range" || option == "--parallel" || option == "--stall-timeout" ||
-           option == "--report";
+    return option == "--community" || option == "--community-file" || option == "--targets" ||
+           option == "--address" || option == "--range" || option == "--parallel" ||
+           option == "--stall-timeout" || option == "--report";
 }
 
 // Printers have ordinary unicast addresses; these never name one.
@@ -116,6 +118,8 @@ bool ApplyOption(const std::string& option, const std::string& value, CliArgumen
         return Community(option, value, &scope.community, error);
     } else if (option == "--community-file") {
         scope.communityFile = value;
+    } else if (option == "--targets") {
+        arguments->targetsFile = value;
     } else if (option == "--address") {
         if (!PrinterAddress(value, error))
             return false;
@@ -174,9 +178,12 @@ bool CheckPositionals(const std::vector<std::string>& positionals, CliArguments*
             arguments->targets.end())
             arguments->targets.push_back(*word);
     }
-    if (arguments->all == !arguments->targets.empty()) {
-        *error = arguments->all ? "restore takes --all or printer addresses, not both"
-                                : "restore needs --all or printer addresses";
+    if (arguments->all && !arguments->targets.empty()) {
+        *error = "restore takes --all or printer addresses, not both";
+        return false;
+    }
+    if (!arguments->all && arguments->targets.empty() && arguments->targetsFile.empty()) {
+        *error = "restore needs --all, printer addresses or --targets";
         return false;
     }
     // Printers named by address are asked directly; the search options only widen --all.
@@ -279,6 +286,65 @@ bool ResolveCommunity(CliArguments* arguments, const char* environment, std::str
     return true;
 }
 
+namespace {
+
+// One line of the targets file into the scope; the reason does not quote the line.
+bool TargetFromLine(const CsvLine& line, TargetLine* target, std::string* error) {
+    const std::vector<std::string>& fields = line.fields;
+    std::string ignored;
+    if (fields.size() > 3) {
+        *error = "more than three fields (ADDRESS or CIDR, COMMUNITY, LABEL)";
+        return false;
+    }
+    const std::string& where = fields.front();
+    target->single = where.find('/') == std::string::npos;
+    if (target->single && PrinterAddress(where, &ignored)) {
+        ParseIpv4Address(where, &target->range.network);
+        target->range.prefixLength = 32;
+    } else if (target->single || ParseAddressRange(where, &target->range) != RangeText::Valid) {
+        *error = target->single ? "the first field is not a printer address (a.b.c.d)"
+                                : "the first field is not a range in CIDR form from /16 to /32";
+        return false;
+    }
+    if (fields.size() > 1 && !fields[1].empty()) {
+        target->ownCommunity = true;
+        if (!Community("the community", fields[1], &target->community, error))
+            return false;
+    }
+    if (fields.size() > 2)
+        target->label = fields[2];
+    return true;
+}
+
+} // namespace
+
+bool ReadTargets(CliArguments* arguments, std::string* error) {
+    const std::string& path = arguments->targetsFile;
+    if (path.empty())
+        return true;
+    std::string text;
+    std::vector<CsvLine> lines;
+    if (!ReadTargetsFile(path, &text, error))
+        return false;
+    if (!SplitTargets(text, &lines, error)) {
+        *error = path + " " + *error;
+        return false;
+    }
+    SearchScope& scope = arguments->scope;
+    std::vector<AddressRange> ranges = scope.ranges;
+    for (const CsvLine& line : lines) {
+        TargetLine target;
+        if (!TargetFromLine(line, &target, error)) {
+            *error = path + " line " + std::to_string(line.number) + ": " + *error;
+            return false;
+        }
+        if (!target.single)
+            ranges.push_back(target.range);
+        scope.targetLines.push_back(std::move(target));
+    }
+    return ScanSize(ranges, error);
+}
+
 std::string UsageText() {
     return "Usage: tolvane-cli discover [--community NAME | --community-file FILE]\n"
            "                            [--address ADDR]... [--range CIDR]... [--no-broadcast]\n"
@@ -300,9 +366,11 @@ orchestration tool.
 
 Commands:
   discover            list the accepted printers: a table sorted by address
-                      (address, name, version; "-" when the printer gives no
-                      name), or with --json an array of {"address", "name",
-                      "version"} ("" for no name)
+                      (address, name, and the controller, engine and network
+                      versions its description gives; "-" for what it does not
+                      give), or with --json an array of {"address", "name",
+                      "version", "versions": {"controller", "engine",
+                      "network"}} ("" for what it does not give)
   check FILE          say whether FILE is a backup file for this product, or
                       which rule it breaks
   restore FILE (--all | ADDR...)
@@ -335,7 +403,7 @@ Options:
                       off; 0 waits without limit (0 to 86400, default 300)
   --report FILE.json  restore: write the outcome as JSON: {"file", "size",
                       "printers": [{"address", "name", "outcome", "bytes",
-                      "seconds", "error"}], "sent", "failed"}
+                      "seconds", "error", "versions"}], "sent", "failed"}
   --yes               restore: do not ask "Send FILE to N printers? [y/N]"
                       (asked only when standard input is a terminal)
   --help              show this help and exit

@@ -35,13 +35,22 @@ std::string Dump(const nlohmann::json& value) {
     return out;
 }
 
+nlohmann::json VersionsJson(const PartVersions& versions) {
+    return {{"controller", versions.controller},
+            {"engine", versions.engine},
+            {"network", versions.network}};
+}
+
 } // namespace
 
 std::string DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers) {
     nlohmann::json array = nlohmann::json::array();
     for (const FoundPrinter& printer : printers)
-        array.push_back(
-            {{"address", printer.address}, {"name", printer.name}, {"version", printer.version}});
+        array.push_back({{"address", printer.address},
+                         {"name", printer.name},
+                         {"label", printer.label},
+                         {"version", printer.version},
+                         {"versions", VersionsJson(printer.versions)}});
     return Dump(array);
 }
 
@@ -56,10 +65,12 @@ bool WriteRestoreReport(const std::string& path, const std::string& file, uint64
         array.push_back({
             {"address", printer.address},
             {"name", printer.name},
+            {"label", printer.label},
             {"outcome", OutcomeText(printer.outcome)},
             {"bytes", printer.bytes},
             {"seconds", std::round(printer.seconds * 1000) / 1000},
             {"error", printer.error},
+            {"versions", VersionsJson(printer.versions)},
         });
     }
     const nlohmann::json report = {

@@ -31,11 +31,27 @@ PrinterState Target(const FoundPrinter& printer) {
     PrinterState state;
     state.address = printer.address;
     state.name = printer.name;
+    state.versions = printer.versions;
+    state.label = printer.label;
     return state;
 }
 
+// The printers named one by one: ADDR arguments, then the single-address target lines; each
+// once.
+std::vector<std::string> NamedAddresses(const CliArguments& arguments) {
+    std::vector<std::string> addresses = arguments.targets;
+    for (const TargetLine& line : arguments.scope.targetLines) {
+        const std::string address = AddressText(line.range.network);
+        if (line.single &&
+            std::find(addresses.begin(), addresses.end(), address) == addresses.end())
+            addresses.push_back(address);
+    }
+    return addresses;
+}
+
 // The printers to serve: everything named that the search finds (--all), or each given
-// address that answers as an accepted printer with a name; the others are skipped.
+// address that answers as an accepted printer with a name (the others are skipped) and every
+// named printer found in a range line of the targets file.
 int FindTargets(const CliArguments& arguments, int versionKind, const ModelListEntry* models,
                 std::vector<PrinterState>* printers) {
     SearchScope scope = arguments.scope;
@@ -58,12 +74,14 @@ int FindTargets(const CliArguments& arguments, int versionKind, const ModelListE
                 printers->push_back(Target(printer));
         return kResultSuccess;
     }
-    for (const std::string& address : arguments.targets) {
+    std::vector<std::string> named = NamedAddresses(arguments);
+    for (const std::string& address : named) {
         const auto match = std::find_if(found.begin(), found.end(), [&](const FoundPrinter& p) {
             return p.address == address;
         });
         PrinterState state = match != found.end() ? Target(*match) : PrinterState{};
         state.address = address;
+        state.label = LabelOf(scope, address);
         if (match == found.end() || match->name.empty()) {
             state.outcome = Outcome::Skipped;
             state.error = match == found.end() ? "no accepted printer answers at this address"
@@ -71,16 +89,28 @@ int FindTargets(const CliArguments& arguments, int versionKind, const ModelListE
         }
         printers->push_back(state);
     }
+    for (const TargetLine& line : scope.targetLines) {
+        for (const FoundPrinter& printer : found) {
+            if (line.single || printer.name.empty() || !RangeHolds(line.range, printer.address) ||
+                std::find(named.begin(), named.end(), printer.address) != named.end())
+                continue;
+            named.push_back(printer.address);
+            printers->push_back(Target(printer));
+        }
+    }
     return kResultSuccess;
 }
 
 // After Ctrl-C during the search: each printer named by address counts as cancelled; --all
-// knows none yet.
+// and range lines know none yet.
 std::vector<PrinterState> CancelledInSearch(const CliArguments& arguments) {
     std::vector<PrinterState> printers;
-    for (const std::string& address : arguments.targets) {
+    if (arguments.all)
+        return printers;
+    for (const std::string& address : NamedAddresses(arguments)) {
         PrinterState state;
         state.address = address;
+        state.label = LabelOf(arguments.scope, address);
         state.outcome = Outcome::Cancelled;
         state.error = "cancelled during the search";
         printers.push_back(state);

@@ -150,13 +150,13 @@ TEST_F(CliLab, CheckNamesTheRuleThatFailed) {
 }
 
 TEST_F(CliLab, DiscoverListsAcceptedPrintersAsJson) {
-    using Found = std::vector<std::string>; // "address|name"
-    const Found everyone = {"10.77.6.1|Korvil 2950MFP-N",
-                            "10.77.6.2|Korvil 2950MFP-D",
-                            "10.77.6.4|",
-                            "10.77.6.5|Korvil 2950MFP-N",
-                            "10.77.20.7|Korvil 2950MFP-N",
-                            "10.77.20.200|Korvil 2950MFP-D"};
+    using Found = std::vector<std::string>; // "address|name|controller|engine|network"
+    const Found everyone = {"10.77.6.1|Korvil 2950MFP-N|2.20||1.10",
+                            "10.77.6.2|Korvil 2950MFP-D|2.20|3.30|",
+                            "10.77.6.4||||",
+                            "10.77.6.5|Korvil 2950MFP-N|||1.12",
+                            "10.77.20.7|Korvil 2950MFP-N|||1.13",
+                            "10.77.20.200|Korvil 2950MFP-D|||1.14"};
     struct Case {
         const char* why;
         QStringList options;
@@ -168,7 +168,7 @@ TEST_F(CliLab, DiscoverListsAcceptedPrintersAsJson) {
          everyone},
         {"the range alone: only its accepted printers",
          {"--no-broadcast", "--range", "10.77.20.0/24"},
-         {"10.77.20.7|Korvil 2950MFP-N", "10.77.20.200|Korvil 2950MFP-D"}},
+         {"10.77.20.7|Korvil 2950MFP-N|||1.13", "10.77.20.200|Korvil 2950MFP-D|||1.14"}},
         {"a range that holds only another model",
          {"--no-broadcast", "--range", "10.77.20.9/32"},
          {}},
@@ -182,14 +182,22 @@ TEST_F(CliLab, DiscoverListsAcceptedPrintersAsJson) {
              QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).array()) {
             const QJsonObject printer = value.toObject();
             EXPECT_EQ(printer.value(QStringLiteral("version")), QStringLiteral("")) << row.why;
-            found.push_back((printer.value(QStringLiteral("address")).toString() + u'|' +
-                             printer.value(QStringLiteral("name")).toString())
-                                .toStdString());
+            QString line = printer.value(QStringLiteral("address")).toString() + u'|' +
+                           printer.value(QStringLiteral("name")).toString();
+            const QJsonObject versions = printer.value(QStringLiteral("versions")).toObject();
+            for (const char* part : {"controller", "engine", "network"})
+                line += u'|' + versions.value(QLatin1String(part)).toString();
+            found.push_back(line.toStdString());
         }
         EXPECT_EQ(found, row.expected) << row.why << ": " << run.out;
         EXPECT_EQ(run.err.find("no printers found") != std::string::npos, row.expected.empty())
             << row.why;
     }
+    const CliRun table = Run({"discover", "--no-broadcast", "--address", "10.77.6.2"});
+    EXPECT_NE(table.out.find("ADDRESS    NAME              CONTROLLER  ENGINE  NETWORK\n"
+                             "10.77.6.2  Korvil 2950MFP-D  2.20        3.30    -\n"),
+              std::string::npos)
+        << table.out;
 }
 
 // Where the tool's output holds a control character other than its own line ends: a C0 byte,
@@ -323,6 +331,57 @@ TEST_F(CliLab, RestoreToAddressesSendsOnlyToAcceptedNamedPrinters) {
             EXPECT_TRUE(jobs.NextJob(30s) == backup);
         }
     }
+}
+
+TEST_F(CliLab, TargetsFileAsksEachPrinterWithItsOwnCommunityAndLabelsIt) {
+    const std::string backup = Backup(20000);
+    const QString file = Write(QStringLiteral("fleet.rvk"), backup);
+    const QString targets =
+        Write(QStringLiteral("fleet.csv"), "# three sites\r\n"
+                                           "10.77.11.1,north,\"Hall, floor 1\"\r\n"
+                                           "\r\n"
+                                           "10.77.11.2 , south , South\r\n"
+                                           "10.77.12.0/29,east,East\r\n");
+    const CliRun run = Run({"restore", file, "--targets", targets, "--report", ReportPath()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    QJsonObject report;
+    const auto outcomes = ReportOutcomes(&report);
+    const std::string sent = "sent " + std::to_string(backup.size()) + " ";
+    EXPECT_EQ(outcomes, (std::map<std::string, std::string>{{"10.77.11.1", sent},
+                                                            {"10.77.11.2", sent},
+                                                            {"10.77.12.1", sent},
+                                                            {"10.77.12.2", sent}}));
+    std::map<std::string, QString> labels;
+    for (const QJsonValue& printer : report.value(QStringLiteral("printers")).toArray())
+        labels[printer[QStringLiteral("address")].toString().toStdString()] =
+            printer[QStringLiteral("label")].toString();
+    EXPECT_EQ(labels, (std::map<std::string, QString>{{"10.77.11.1", "Hall, floor 1"},
+                                                      {"10.77.11.2", "South"},
+                                                      {"10.77.12.1", "East"},
+                                                      {"10.77.12.2", "East"}}));
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("Korvil 2950MFP-D +South +sent"))) << run.out;
+    // Neither the output nor the report ever shows a community.
+    QFile reportFile(ReportPath());
+    ASSERT_TRUE(reportFile.open(QIODevice::ReadOnly));
+    const std::string reportText = reportFile.readAll().toStdString();
+    for (const char* community : {"north", "south", "east"})
+        for (const std::string* text : {&run.out, &run.err, &reportText})
+            EXPECT_EQ(text->find(community), std::string::npos) << community;
+    // The run's community alone reaches none of them.
+    const QString plain = Write(QStringLiteral("plain.csv"), "10.77.11.1\n10.77.12.0/29\n");
+    const CliRun alone = Run({"discover", "--no-broadcast", "--targets", plain});
+    EXPECT_NE(alone.err.find("no printers found"), std::string::npos) << alone.out;
+
+    // A bad line: its number, nothing sent at all, the exit of a usage error.
+    const QString bad = Write(QStringLiteral("bad.csv"), "10.77.11.1,north\n10.77.11.300,north\n");
+    const std::vector<long> datagrams = DatagramsReadPerLink();
+    const CliRun refused = Run({"restore", file, "--targets", bad});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("bad.csv line 2: the first field is not a printer address"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(refused.err.find("north"), std::string::npos);
+    EXPECT_EQ(DatagramsReadPerLink(), datagrams);
 }
 
 TEST_F(CliLab, FirstCtrlCCancelsEveryDeliveryAndStillWritesTheReport) {
