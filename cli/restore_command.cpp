@@ -9,6 +9,7 @@
 #include "cli/progress_output.h"
 #include "cli/status_line.h"
 #include "cli/terminal.h"
+#include "platform/sha256.h"
 #include "text/notices.h"
 
 #include <algorithm>
@@ -174,11 +175,19 @@ bool Deliver(const std::vector<uint8_t>& data, const CliArguments& arguments,
     return false;
 }
 
-int Conclude(const CliArguments& arguments, const std::string& file, uint64_t size,
+// What the report says of the file sent.
+struct SentFile {
+    const std::string& path;
+    uint64_t size;
+    std::string sha256;
+};
+
+int Conclude(const CliArguments& arguments, const SentFile& file,
              const std::vector<PrinterState>& printers, int status) {
     if (!printers.empty())
         PrintSummary(printers);
-    if (!arguments.report.empty() && !WriteRestoreReport(arguments.report, file, size, printers)) {
+    if (!arguments.report.empty() &&
+        !WriteRestoreReport(arguments.report, file.path, file.size, file.sha256, printers)) {
         PrintError(arguments.report + ": cannot write the report");
         return status == kExitSuccess ? kExitIncomplete : status;
     }
@@ -196,13 +205,13 @@ int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEn
         PrintError(check.message);
         return kExitUsage;
     }
+    const SentFile sent{file, data.size(), Sha256Hex(data)};
     CatchInterrupt();
     std::vector<PrinterState> printers;
     const int found = FindTargets(arguments, versionKind, models, &printers);
     if (found == kResultCancelled) {
         PrintError("interrupted during the search");
-        return Conclude(arguments, file, data.size(), CancelledInSearch(arguments),
-                        InterruptedExitStatus());
+        return Conclude(arguments, sent, CancelledInSearch(arguments), InterruptedExitStatus());
     }
     if (found != kResultSuccess) {
         PrintError(SearchFailureText(found));
@@ -213,22 +222,22 @@ int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEn
                       [](const PrinterState& p) { return p.outcome == Outcome::Waiting; }));
     if (targets == 0) {
         PrintError("no target printer");
-        return Conclude(arguments, file, data.size(), printers, kExitNoTarget);
+        return Conclude(arguments, sent, printers, kExitNoTarget);
     }
     if (!Interrupted() && !arguments.yes && IsTerminal(stdin) && !Confirmed(file, targets)) {
         CancelWaiting(&printers, "not confirmed");
-        return Conclude(arguments, file, data.size(), printers,
+        return Conclude(arguments, sent, printers,
                         Interrupted() ? InterruptedExitStatus() : kExitIncomplete);
     }
     if (Interrupted()) {
         CancelWaiting(&printers, "not started");
-        return Conclude(arguments, file, data.size(), printers, InterruptedExitStatus());
+        return Conclude(arguments, sent, printers, InterruptedExitStatus());
     }
     const bool joined = Deliver(data, arguments, &printers);
     const bool allSent = std::all_of(printers.begin(), printers.end(), [](const PrinterState& p) {
         return p.outcome == Outcome::Sent;
     });
-    const int status = Conclude(arguments, file, data.size(), printers,
+    const int status = Conclude(arguments, sent, printers,
                                 Interrupted() ? InterruptedExitStatus()
                                               : (allSent ? kExitSuccess : kExitIncomplete));
     if (!joined) {

@@ -1,6 +1,7 @@
 // tolvane-cli run as a child process against simulated printers (tests/lab/cli.printers).
 #include "tests/lab/lab_environment.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -367,6 +368,46 @@ TEST_F(CliLab, TargetsFileAsksEachPrinterWithItsOwnCommunityAndLabelsIt) {
     for (const char* community : {"north", "south", "east"})
         for (const std::string* text : {&run.out, &run.err, &reportText})
             EXPECT_EQ(text->find(community), std::string::npos) << community;
+    EXPECT_EQ(
+        report.value(QStringLiteral("sha256")).toString(),
+        QCryptographicHash::hash(QByteArray::fromStdString(backup), QCryptographicHash::Sha256)
+            .toHex());
+
+    // The same run as CSV, read by Python's csv module: the JSON's rows, and no formula.
+    const QString csv = m_dir.filePath(QStringLiteral("fleet.csv.report.csv"));
+    ASSERT_EQ(Run({"restore", file, "--targets", targets, "--report", csv}).exitCode, 0);
+    const CliRun rows = Run({"-c",
+                             "import csv, json, sys\n"
+                             "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
+                             "    print(json.dumps(list(csv.DictReader(f))))",
+                             csv},
+                            QStringLiteral("python3"));
+    const QJsonArray read = QJsonDocument::fromJson(QByteArray::fromStdString(rows.out)).array();
+    const QJsonArray printers = report.value(QStringLiteral("printers")).toArray();
+    ASSERT_EQ(read.size(), printers.size()) << rows.out << rows.err;
+    for (qsizetype i = 0; i < read.size(); ++i) {
+        const QJsonObject row = read[i].toObject();
+        QJsonObject expected = printers[i].toObject();
+        for (const QString& part : expected.value(QStringLiteral("versions")).toObject().keys())
+            expected[part] = expected.value(QStringLiteral("versions"))[part];
+        for (const char* field : {"file", "size", "sha256"})
+            expected[QLatin1String(field)] = report.value(QLatin1String(field));
+        expected.remove(QStringLiteral("versions"));
+        expected.remove(QStringLiteral("seconds")); // another run
+        if (expected[QStringLiteral("name")].toString().startsWith(u'='))
+            expected[QStringLiteral("name")] = "'" + expected[QStringLiteral("name")].toString();
+        for (const QString& key : expected.keys())
+            EXPECT_EQ(row.value(key).toString(), expected.value(key).toVariant().toString())
+                << key.toStdString() << " of row " << i;
+    }
+    QFile csvFile(csv);
+    ASSERT_TRUE(csvFile.open(QIODevice::ReadOnly));
+    const QByteArray csvBytes = csvFile.readAll();
+    EXPECT_TRUE(csvBytes.startsWith("\xEF\xBB\xBF"
+                                    "file,size,sha256,address,name,label,"));
+    EXPECT_EQ(csvBytes.count("\r\n"), csvBytes.count('\n'));
+    EXPECT_TRUE(csvBytes.contains(",'=1+2 Korvil 2950MFP-N,East,")) << csvBytes.toStdString();
+
     // The run's community alone reaches none of them.
     const QString plain = Write(QStringLiteral("plain.csv"), "10.77.11.1\n10.77.12.0/29\n");
     const CliRun alone = Run({"discover", "--no-broadcast", "--targets", plain});
