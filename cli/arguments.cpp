@@ -27,7 +27,7 @@ const CommandRules kCommands[] = {
     {"restore",
      CliCommand::Restore,
      {"--all", "--community", "--community-file", "--targets", "--address", "--range",
-      "--no-broadcast", "--parallel", "--stall-timeout", "--report", "--yes"}},
+      "--no-broadcast", "--parallel", "--stall-timeout", "--report", "--yes", "--dry-run"}},
 };
 
 bool TakesValue(const std::string& option) {
@@ -143,6 +143,8 @@ bool ApplyOption(const std::string& option, const std::string& value, CliArgumen
         arguments->all = true;
     } else if (option == "--yes") {
         arguments->yes = true;
+    } else if (option == "--dry-run") {
+        arguments->dryRun = true;
     }
     return true;
 }

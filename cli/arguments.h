@@ -49,6 +49,7 @@ struct CliArguments {
     int stallSeconds = kDefaultStallSeconds; // restore: 0 waits without limit
     std::string report;                      // restore --report
     bool yes = false;
+    bool dryRun = false; // restore --dry-run
 };
 
 // Parses the words after the program name. False with a one-line reason for anything that does

@@ -123,6 +123,17 @@ void ProgressOutput::Finish(const std::vector<PrinterState>& printers) {
     std::fflush(m_stream);
 }
 
+void PrintPlan(const std::vector<PrinterState>& printers) {
+    std::vector<std::vector<std::string>> rows = {{"ADDRESS", "NAME", "LABEL", "PLAN", "WHY"}};
+    for (const PrinterState& printer : printers) {
+        const bool send = printer.outcome == Outcome::Waiting;
+        rows.push_back({printer.address, printer.name.empty() ? "-" : Inert(printer.name),
+                        printer.label.empty() ? "-" : Inert(printer.label), send ? "send" : "skip",
+                        Inert(printer.error)});
+    }
+    PrintColumns(rows);
+}
+
 void PrintSummary(const std::vector<PrinterState>& printers) {
     // Labels come from a targets file; without one the table keeps its columns.
     const bool labels = std::any_of(printers.begin(), printers.end(),

@@ -220,6 +220,13 @@ int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEn
     const auto targets = static_cast<size_t>(
         std::count_if(printers.begin(), printers.end(),
                       [](const PrinterState& p) { return p.outcome == Outcome::Waiting; }));
+    if (arguments.dryRun) {
+        // Nothing is sent, so there is no outcome to report.
+        PrintPlan(printers);
+        if (targets == 0)
+            PrintError("no target printer");
+        return targets > 0 ? kExitSuccess : kExitNoTarget;
+    }
     if (targets == 0) {
         PrintError("no target printer");
         return Conclude(arguments, sent, printers, kExitNoTarget);

@@ -332,6 +332,19 @@ TEST_F(CliLab, RestoreToAddressesSendsOnlyToAcceptedNamedPrinters) {
             EXPECT_TRUE(jobs.NextJob(30s) == backup);
         }
     }
+    // A dry run shows the plan of a row above and connects to nobody.
+    for (const Case& row : cases) {
+        const long opensBefore = TcpActiveOpens();
+        const CliRun run = Run(QStringList{"restore", file, "--dry-run"} + row.targets);
+        EXPECT_EQ(run.exitCode, row.exitCode == 3 ? 3 : 0) << run.err;
+        EXPECT_EQ(TcpActiveOpens(), opensBefore);
+        for (const auto& [address, outcome] : row.outcomes) {
+            const std::string plan =
+                outcome.starts_with("sent") ? "send" : "skip  " + outcome.substr(10);
+            EXPECT_TRUE(std::regex_search(run.out, std::regex(address + " .* " + plan + "\n")))
+                << address << ": " << run.out;
+        }
+    }
 }
 
 TEST_F(CliLab, TargetsFileAsksEachPrinterWithItsOwnCommunityAndLabelsIt) {

@@ -29,6 +29,8 @@ std::string Summary(const CliArguments& a) {
         << " yes=" << a.yes;
     if (a.stallSeconds != kDefaultStallSeconds)
         out << " stall=" << a.stallSeconds;
+    if (a.dryRun)
+        out << " dry-run";
     if (!a.targetsFile.empty())
         out << " targets-file=" << a.targetsFile;
     return out.str();
@@ -89,9 +91,9 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
          "restore file=b.rvk all=0 targets=10.0.0.2,10.0.0.1, addresses= ranges= broadcast=1 "
          "community=orchid json=0 parallel=1 report= yes=0 stall=4"},
         {"a targets file is enough for restore",
-         {"restore", "b.rvk", "--targets", "fleet.csv", "10.0.0.1"},
+         {"restore", "b.rvk", "--targets", "fleet.csv", "10.0.0.1", "--dry-run"},
          "restore file=b.rvk all=0 targets=10.0.0.1, addresses= ranges=" + kDefaults +
-             " targets-file=fleet.csv"},
+             " dry-run targets-file=fleet.csv"},
         {"a targets file widens --all and discover",
          {"discover", "--targets=fleet.csv"},
          "discover file= all=0 targets= addresses= ranges=" + kDefaults +
@@ -140,6 +142,7 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
          "needs --all, printer addresses or --targets",
          false},
         {"targets on check", {"check", "b.rvk", "--targets=f"}, "unknown option", false},
+        {"a dry run of discover", {"discover", "--dry-run"}, "unknown option", false},
         {"restore with both", {"restore", "b.rvk", "--all", "10.0.0.1"}, "not both", false},
         {"search options need --all",
          {"restore", "b.rvk", "10.0.0.1", "--range", "10.0.0.0/24"},
