@@ -1,6 +1,7 @@
 #include "cli/arguments.h"
 
 #include "cli/targets_file.h"
+#include "cli/text_file.h"
 #include "discovery/snmp_codec.h"
 
 #include <algorithm>
@@ -27,13 +28,14 @@ const CommandRules kCommands[] = {
     {"restore",
      CliCommand::Restore,
      {"--all", "--community", "--community-file", "--targets", "--address", "--range",
-      "--no-broadcast", "--parallel", "--stall-timeout", "--report", "--yes", "--dry-run"}},
+      "--no-broadcast", "--parallel", "--stall-timeout", "--report", "--yes", "--dry-run",
+      "--only-failed", "--force"}},
 };
 
 bool TakesValue(const std::string& option) {
     return option == "--community" || option == "--community-file" || option == "--targets" ||
            option == "--address" || option == "--range" || option == "--parallel" ||
-           option == "--stall-timeout" || option == "--report";
+           option == "--stall-timeout" || option == "--report" || option == "--only-failed";
 }
 
 // Printers have ordinary unicast addresses; these never name one.
@@ -145,6 +147,10 @@ bool ApplyOption(const std::string& option, const std::string& value, CliArgumen
         arguments->yes = true;
     } else if (option == "--dry-run") {
         arguments->dryRun = true;
+    } else if (option == "--only-failed") {
+        arguments->onlyFailed = value;
+    } else if (option == "--force") {
+        arguments->force = true;
     }
     return true;
 }
@@ -184,8 +190,17 @@ bool CheckPositionals(const std::vector<std::string>& positionals, CliArguments*
         *error = "restore takes --all or printer addresses, not both";
         return false;
     }
-    if (!arguments->all && arguments->targets.empty() && arguments->targetsFile.empty()) {
-        *error = "restore needs --all, printer addresses or --targets";
+    if (!arguments->onlyFailed.empty() && (arguments->all || !arguments->targets.empty())) {
+        *error = "--only-failed takes its printers from the report; give no --all or addresses";
+        return false;
+    }
+    if (arguments->force && arguments->onlyFailed.empty()) {
+        *error = "--force goes with --only-failed";
+        return false;
+    }
+    if (!arguments->all && arguments->targets.empty() && arguments->targetsFile.empty() &&
+        arguments->onlyFailed.empty()) {
+        *error = "restore needs --all, printer addresses, --targets or --only-failed";
         return false;
     }
     // Printers named by address are asked directly; the search options only widen --all.
@@ -326,7 +341,7 @@ bool ReadTargets(CliArguments* arguments, std::string* error) {
         return true;
     std::string text;
     std::vector<CsvLine> lines;
-    if (!ReadTargetsFile(path, &text, error))
+    if (!ReadTextFile(path, &text, error))
         return false;
     if (!SplitTargets(text, &lines, error)) {
         *error = path + " " + *error;

@@ -49,7 +49,9 @@ struct CliArguments {
     int stallSeconds = kDefaultStallSeconds; // restore: 0 waits without limit
     std::string report;                      // restore --report
     bool yes = false;
-    bool dryRun = false; // restore --dry-run
+    bool dryRun = false;    // restore --dry-run
+    std::string onlyFailed; // restore --only-failed REPORT.json
+    bool force = false;     // with --only-failed: a report for another file, or without its digest
 };
 
 // Parses the words after the program name. False with a one-line reason for anything that does

@@ -7,6 +7,7 @@
 #include "cli/json_output.h"
 #include "cli/printer_search.h"
 #include "cli/progress_output.h"
+#include "cli/report_reader.h"
 #include "cli/status_line.h"
 #include "cli/terminal.h"
 #include "platform/sha256.h"
@@ -194,9 +195,28 @@ int Conclude(const CliArguments& arguments, const SentFile& file,
     return status;
 }
 
+// The printers a report names again as single target lines, each with the community and label
+// of the targets file's line that holds it, when there is one.
+std::vector<TargetLine> ReportedLines(const std::vector<std::string>& addresses,
+                                      const SearchScope& scope) {
+    std::vector<TargetLine> lines;
+    for (const std::string& address : addresses) {
+        const auto own =
+            std::find_if(scope.targetLines.begin(), scope.targetLines.end(),
+                         [&](const TargetLine& line) { return RangeHolds(line.range, address); });
+        TargetLine line = own != scope.targetLines.end() ? *own : TargetLine{};
+        line.single = true;
+        line.range.prefixLength = 32;
+        ParseIpv4Address(address, &line.range.network);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 } // namespace
 
-int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEntry* models) {
+int RunRestore(const CliArguments& given, int versionKind, const ModelListEntry* models) {
+    CliArguments arguments = given;
     const std::string& file = arguments.file;
     // The bytes sent are the bytes checked: the file is read once.
     std::vector<uint8_t> data;
@@ -206,6 +226,20 @@ int RunRestore(const CliArguments& arguments, int versionKind, const ModelListEn
         return kExitUsage;
     }
     const SentFile sent{file, data.size(), Sha256Hex(data)};
+    if (!arguments.onlyFailed.empty()) {
+        std::vector<std::string> failed;
+        std::string error;
+        if (!ReadFailedPrinters(arguments.onlyFailed, sent.sha256, arguments.force, &failed,
+                                &error)) {
+            PrintError(error);
+            return kExitUsage;
+        }
+        if (failed.empty()) {
+            PrintOut(arguments.onlyFailed + ": every printer was sent; nothing to send again");
+            return kExitSuccess;
+        }
+        arguments.scope.targetLines = ReportedLines(failed, arguments.scope);
+    }
     CatchInterrupt();
     std::vector<PrinterState> printers;
     const int found = FindTargets(arguments, versionKind, models, &printers);

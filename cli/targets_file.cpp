@@ -1,14 +1,8 @@
 #include "cli/targets_file.h"
 
-#include "platform/exclusive_file.h"
-#include "platform/utf8.h"
-
 #include <algorithm>
 
 namespace {
-
-// A list of printers, even with long labels, stays far below this.
-constexpr uint64_t kMostTargetsBytes = 16 * 1024 * 1024;
 
 bool Blank(char c) {
     return c == ' ' || c == '\t';
@@ -79,25 +73,6 @@ bool SplitTargets(std::string_view text, std::vector<CsvLine>* lines, std::strin
             return false;
         }
         lines->push_back(std::move(split));
-    }
-    return true;
-}
-
-bool ReadTargetsFile(const std::string& path, std::string* text, std::string* error) {
-    ExclusiveFile file;
-    if (!file.Open(Utf8ToWide(path))) {
-        *error = path + ": cannot be read";
-        return false;
-    }
-    const uint64_t length = file.Length();
-    if (length > kMostTargetsBytes) {
-        *error = path + ": larger than 16 MiB";
-        return false;
-    }
-    text->assign(length, '\0');
-    if (!file.ReadWhole(reinterpret_cast<uint8_t*>(text->data()), static_cast<uint32_t>(length))) {
-        *error = path + ": cannot be read";
-        return false;
     }
     return true;
 }

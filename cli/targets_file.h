@@ -15,7 +15,3 @@ struct CsvLine {
 // first character other than a space is '#' hold no target. False with "line N: reason" for a
 // line that is not CSV; the reason never quotes the line, which may hold a community.
 bool SplitTargets(std::string_view text, std::vector<CsvLine>* lines, std::string* error);
-
-// The whole of a targets file, read through the file functions that take any path. False with
-// "FILE: reason" when it cannot be read.
-bool ReadTargetsFile(const std::string& path, std::string* text, std::string* error);

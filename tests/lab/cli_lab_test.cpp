@@ -438,6 +438,58 @@ TEST_F(CliLab, TargetsFileAsksEachPrinterWithItsOwnCommunityAndLabelsIt) {
     EXPECT_EQ(DatagramsReadPerLink(), datagrams);
 }
 
+TEST_F(CliLab, OnlyFailedSendsAgainToExactlyThePrintersThatFailed) {
+    const std::string backup = Backup(30000);
+    const QString file = Write(QStringLiteral("six.rvk"), backup);
+    const CliRun first = Run({"restore", file, "--all", "--no-broadcast", "--range",
+                              "10.77.13.0/29", "--report", ReportPath()});
+    EXPECT_EQ(first.exitCode, 1) << first.err;
+    const QString firstReport = m_dir.filePath(QStringLiteral("first.json"));
+    ASSERT_TRUE(QFile::rename(ReportPath(), firstReport));
+    QFile readBack(firstReport);
+    ASSERT_TRUE(readBack.open(QIODevice::ReadOnly));
+    QJsonObject undigested = QJsonDocument::fromJson(readBack.readAll()).object();
+    undigested.remove(QStringLiteral("sha256"));
+    const QString old =
+        Write(QStringLiteral("old.json"), QJsonDocument(undigested).toJson().toStdString());
+    const QString other = Write(QStringLiteral("other.rvk"), Backup(30001));
+    const QString notOurs = Write(QStringLiteral("not-ours.json"), "{\"printers\": 3}");
+    struct Case {
+        QStringList options;
+        int exitCode;
+        const char* says; // on standard error
+        long opens;
+    };
+    const Case cases[] = {
+        {{file, "--only-failed", firstReport}, 1, "", 2},
+        {{other, "--only-failed", firstReport}, 2, "first.json: was made for another file", 0},
+        {{file, "--only-failed", old}, 2, "old.json: does not say which file it was made for", 0},
+        {{file, "--only-failed", old, "--force"}, 1, "", 2},
+        {{file, "--only-failed", notOurs}, 2, "not-ours.json: not a restore report", 0},
+    };
+    for (const Case& row : cases) {
+        QFile::remove(ReportPath());
+        JobWatcher resetting3("10.77.13.3");
+        JobWatcher resetting5("10.77.13.5");
+        const long opensBefore = TcpActiveOpens();
+        const std::vector<long> datagrams = DatagramsReadPerLink();
+        const CliRun run =
+            Run(QStringList{"restore"} + row.options + QStringList{"--report", ReportPath()});
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+        EXPECT_NE(run.err.find(row.says), std::string::npos) << run.err;
+        EXPECT_EQ(TcpActiveOpens() - opensBefore, row.opens) << run.err;
+        if (row.opens == 0) {
+            EXPECT_EQ(DatagramsReadPerLink(), datagrams);
+            continue;
+        }
+        const auto outcomes = ReportOutcomes();
+        EXPECT_EQ(outcomes.size(), 2u);
+        EXPECT_EQ(outcomes.count("10.77.13.3") + outcomes.count("10.77.13.5"), 2u);
+        EXPECT_TRUE(resetting3.NextJob(30s) == backup.substr(0, 100));
+        EXPECT_TRUE(resetting5.NextJob(30s) == backup.substr(0, 100));
+    }
+}
+
 TEST_F(CliLab, FirstCtrlCCancelsEveryDeliveryAndStillWritesTheReport) {
     const QString file = Write(QStringLiteral("big.rvk"), Backup(16 * 1024 * 1024));
     const long opensBefore = TcpActiveOpens();

@@ -31,6 +31,8 @@ std::string Summary(const CliArguments& a) {
         out << " stall=" << a.stallSeconds;
     if (a.dryRun)
         out << " dry-run";
+    if (!a.onlyFailed.empty())
+        out << " only-failed=" << a.onlyFailed << (a.force ? " force" : "");
     if (!a.targetsFile.empty())
         out << " targets-file=" << a.targetsFile;
     return out.str();
@@ -94,6 +96,10 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
          {"restore", "b.rvk", "--targets", "fleet.csv", "10.0.0.1", "--dry-run"},
          "restore file=b.rvk all=0 targets=10.0.0.1, addresses= ranges=" + kDefaults +
              " dry-run targets-file=fleet.csv"},
+        {"the printers that failed in a report",
+         {"restore", "b.rvk", "--only-failed", "r.json", "--force"},
+         "restore file=b.rvk all=0 targets= addresses= ranges=" + kDefaults +
+             " only-failed=r.json force"},
         {"a targets file widens --all and discover",
          {"discover", "--targets=fleet.csv"},
          "discover file= all=0 targets= addresses= ranges=" + kDefaults +
@@ -139,10 +145,19 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
         {"restore without file", {"restore", "--all"}, "restore needs a FILE", false},
         {"restore without targets",
          {"restore", "b.rvk"},
-         "needs --all, printer addresses or --targets",
+         "needs --all, printer addresses, --targets or --only-failed",
          false},
         {"targets on check", {"check", "b.rvk", "--targets=f"}, "unknown option", false},
         {"a dry run of discover", {"discover", "--dry-run"}, "unknown option", false},
+        {"only failed and all",
+         {"restore", "b.rvk", "--all", "--only-failed=r.json"},
+         "takes its printers from the report",
+         false},
+        {"only failed and an address",
+         {"restore", "b.rvk", "10.0.0.1", "--only-failed=r.json"},
+         "takes its printers from the report",
+         false},
+        {"force alone", {"restore", "b.rvk", "--all", "--force"}, "goes with --only-failed", false},
         {"restore with both", {"restore", "b.rvk", "--all", "10.0.0.1"}, "not both", false},
         {"search options need --all",
          {"restore", "b.rvk", "10.0.0.1", "--range", "10.0.0.0/24"},
