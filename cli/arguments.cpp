@@ -364,14 +364,15 @@ bool ReadTargets(CliArguments* arguments, std::string* error) {
 
 std::string UsageText() {
     return "Usage: tolvane-cli discover [--community NAME | --community-file FILE]\n"
-           "                            [--address ADDR]... [--range CIDR]... [--no-broadcast]\n"
-           "                            [--json]\n"
+           "                            [--targets FILE] [--address ADDR]... [--range CIDR]...\n"
+           "                            [--no-broadcast] [--json]\n"
            "  or:  tolvane-cli check FILE\n"
-           "  or:  tolvane-cli restore FILE (--all | ADDR...)\n"
+           "  or:  tolvane-cli restore FILE (--all | ADDR... | --targets FILE\n"
+           "                                 | --only-failed REPORT.json [--force])\n"
            "                            [--community NAME | --community-file FILE]\n"
            "                            [--address ADDR]... [--range CIDR]... [--no-broadcast]\n"
            "                            [--parallel N] [--stall-timeout SECONDS]\n"
-           "                            [--report FILE.json] [--yes]\n"
+           "                            [--report FILE.json | FILE.csv] [--yes] [--dry-run]\n"
            "  or:  tolvane-cli --help | --version\n";
 }
 
@@ -390,11 +391,13 @@ Commands:
                       "network"}} ("" for what it does not give)
   check FILE          say whether FILE is a backup file for this product, or
                       which rule it breaks
-  restore FILE (--all | ADDR...)
+  restore FILE (--all | ADDR... | --targets FILE | --only-failed REPORT.json)
                       check FILE, then send it whole to every accepted printer
                       with a name that the search finds (--all), or to each ADDR
-                      that answers as an accepted printer with a name (the others
-                      are skipped and get nothing)
+                      and each printer of the targets file that answers as an
+                      accepted printer with a name (the others are skipped and
+                      get nothing), or again to the printers of an earlier
+                      report that were not sent the file
 
 Options:
   --community NAME    SNMP community of the search; without it, the first line
@@ -403,6 +406,15 @@ Options:
   --community-file FILE
                       read the community from the first line of FILE, so that
                       it does not show in the process list
+  --targets FILE      also ask the printers of FILE, one per line: ADDRESS or
+                      CIDR, then optionally ,COMMUNITY (asked with it instead of
+                      the run's; an empty field keeps the run's) and ,LABEL
+                      (shown in the tables and reports); CSV, so a field in
+                      double quotes may hold commas; blank lines and lines
+                      starting with # are ignored. For restore without --all the
+                      lines are the targets (a range line: every printer found
+                      in it). A bad line stops the run before anything is sent;
+                      the file is never shown and no report holds a community
   --address ADDR      also ask ADDR directly, for a printer that hears no
                       broadcast (behind a router); may be repeated
   --range CIDR        also ask every host address of CIDR directly (/16 to /32),
@@ -419,8 +431,24 @@ Options:
                       fails; a slow printer that keeps taking data is never cut
                       off; 0 waits without limit (0 to 86400, default 300)
   --report FILE.json  restore: write the outcome as JSON: {"file", "size",
-                      "printers": [{"address", "name", "outcome", "bytes",
-                      "seconds", "error", "versions"}], "sent", "failed"}
+                      "sha256", "printers": [{"address", "name", "label",
+                      "outcome", "bytes", "seconds", "error", "versions":
+                      {"controller", "engine", "network"}}], "sent", "failed"}
+  --report FILE.csv   restore: the same as CSV for a spreadsheet, one row per
+                      printer with the file's name, size and SHA-256 in each
+                      (UTF-8 with a byte-order mark, CR LF; a field that would
+                      start a formula gets a leading ')
+  --only-failed REPORT.json
+                      restore: send again to exactly the printers whose outcome
+                      in REPORT.json was not "sent", when the report was made
+                      for this FILE (its SHA-256); give --targets FILE again
+                      where printers have their own community
+  --force             with --only-failed: also for a report of another file, or
+                      one without the file's SHA-256
+  --dry-run           restore: check FILE and search, then show what would be
+                      sent to whom and what would be skipped and why; send
+                      nothing, write no report; exit 0 when a printer would be
+                      served
   --yes               restore: do not ask "Send FILE to N printers? [y/N]"
                       (asked only when standard input is a terminal)
   --help              show this help and exit
@@ -436,7 +464,8 @@ still written.
 Exit status:
   0    success (restore: every target sent)
   1    restore: a target failed, was skipped or cancelled; or the search failed
-  2    wrong arguments, or FILE is not a usable backup file (nothing sent)
+  2    wrong arguments, a bad targets file or report, or FILE is not a usable
+       backup file (nothing sent)
   3    restore: no target printer (none found, or every given address skipped)
   130  restore: interrupted by Ctrl-C (SIGINT)
   143  restore: ended by SIGTERM
