@@ -34,12 +34,14 @@ std::string RestoreReportCsv(const nlohmann::json& report) {
          {std::span<const char* const>(kFileColumns), std::span<const char* const>(kPrinterColumns),
           std::span<const char* const>(kVersionColumns)})
         for (const char* column : columns)
-            heading += std::string(heading.empty() ? "" : ",") + column;
+            heading += heading.empty() ? column : std::string(",") + column;
     csv += heading + "\r\n";
     for (const nlohmann::json& printer : report.at("printers")) {
         std::string row;
         const auto add = [&](const nlohmann::json& value) {
-            row += (row.empty() ? "" : ",") + Field(value);
+            if (!row.empty())
+                row += ',';
+            row += Field(value);
         };
         for (const char* column : kFileColumns)
             add(report.value(column, nlohmann::json()));

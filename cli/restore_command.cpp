@@ -187,7 +187,7 @@ int Conclude(const CliArguments& arguments, const SentFile& file,
              const std::vector<PrinterState>& printers, int status) {
     if (!printers.empty())
         PrintSummary(printers);
-    if (!arguments.report.empty() &&
+    if (!arguments.report.empty() && !arguments.dryRun &&
         !WriteRestoreReport(arguments.report, file.path, file.size, file.sha256, printers)) {
         PrintError(arguments.report + ": cannot write the report");
         return status == kExitSuccess ? kExitIncomplete : status;

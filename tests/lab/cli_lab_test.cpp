@@ -350,12 +350,13 @@ TEST_F(CliLab, RestoreToAddressesSendsOnlyToAcceptedNamedPrinters) {
 TEST_F(CliLab, TargetsFileAsksEachPrinterWithItsOwnCommunityAndLabelsIt) {
     const std::string backup = Backup(20000);
     const QString file = Write(QStringLiteral("fleet.rvk"), backup);
+    // A name outside every code page: read through the functions that take any path.
     const QString targets =
-        Write(QStringLiteral("fleet.csv"), "# three sites\r\n"
-                                           "10.77.11.1,north,\"Hall, floor 1\"\r\n"
-                                           "\r\n"
-                                           "10.77.11.2 , south , South\r\n"
-                                           "10.77.12.0/29,east,East\r\n");
+        Write(QString::fromUtf8("fleet-\u6771\u4eac.csv"), "# three sites\r\n"
+                                                           "10.77.11.1,north,\"Hall, floor 1\"\r\n"
+                                                           "\r\n"
+                                                           "10.77.11.2 , south , South\r\n"
+                                                           "10.77.12.0/29,east,East\r\n");
     const CliRun run = Run({"restore", file, "--targets", targets, "--report", ReportPath()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     QJsonObject report;
