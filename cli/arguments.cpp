@@ -386,9 +386,10 @@ Commands:
   discover            list the accepted printers: a table sorted by address
                       (address, name, and the controller, engine and network
                       versions its description gives; "-" for what it does not
-                      give), or with --json an array of {"address", "name",
-                      "version", "versions": {"controller", "engine",
-                      "network"}} ("" for what it does not give)
+                      give; with --targets also the label), or with --json an
+                      array of {"address", "name", "label", "version",
+                      "versions": {"controller", "engine", "network"}} (""
+                      for what it does not give)
   check FILE          say whether FILE is a backup file for this product, or
                       which rule it breaks
   restore FILE (--all | ADDR... | --targets FILE | --only-failed REPORT.json)

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-// discover --json: [{"address", "name", "version", "versions": {"controller", "engine",
+// discover --json: [{"address", "name", "label", "version", "versions": {"controller", "engine",
 // "network"}}], "" for what the printer does not give; ends with a line end.
 std::string DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers);
 
