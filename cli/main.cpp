@@ -28,7 +28,8 @@ int Run(const std::vector<std::string>& words, const char* environmentCommunity)
         std::fputs(UsageText().c_str(), stderr);
         return kExitUsage;
     }
-    if (!ResolveCommunity(&arguments, environmentCommunity, &error)) {
+    if (!ResolveCommunity(&arguments, environmentCommunity, &error) ||
+        !ReadTargets(&arguments, &error)) {
         PrintError(error);
         return kExitUsage;
     }

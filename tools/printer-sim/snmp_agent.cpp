@@ -228,6 +228,8 @@ bool ReadSnmpPrinter(const PrinterDescription& line, SnmpPrinter* printer, std::
     const std::string* behaviour = line.Find("snmp");
     if (behaviour != nullptr && !ParseSnmpBehaviour(*behaviour, &printer->behaviour, error))
         return false;
+    if (const std::string* community = line.Find("community"))
+        printer->community = *community;
     const std::string* delay = line.Find("delay");
     return delay == nullptr || ParseDuration(*delay, &printer->delay, error);
 }
@@ -341,7 +343,8 @@ void SnmpAgent::StartFlood(const Request& request, const sockaddr_in& peer) {
 
 void SnmpAgent::Schedule(const SnmpPrinter& printer, const Request& request,
                          const sockaddr_in& peer) {
-    if (printer.description.empty() || printer.behaviour.mode == Mode::Silent)
+    if (printer.description.empty() || printer.behaviour.mode == Mode::Silent ||
+        (printer.community && !std::ranges::equal(*printer.community, request.community)))
         return;
     std::chrono::milliseconds delay = printer.delay;
     if (m_jitter.count() > 0)

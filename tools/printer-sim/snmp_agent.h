@@ -49,9 +49,11 @@ struct SnmpPrinter {
     std::string secondDescription; // Twice: the second reply's description
     SnmpBehaviour behaviour;
     std::chrono::milliseconds delay{0};
+    std::optional<std::string> community; // when set, requests with another one go unanswered
 };
 
-// Reads a printer's SNMP keys: desc= (no description: it never answers), desc2=, snmp=, delay=.
+// Reads a printer's SNMP keys: desc= (no description: it never answers), desc2=, snmp=, delay=,
+// community=.
 bool ReadSnmpPrinter(const PrinterDescription& line, SnmpPrinter* printer, std::string* error);
 
 // The SNMP agents (UDP 161) of every simulated printer, on one socket bound to all addresses.
