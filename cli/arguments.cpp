@@ -1,9 +1,11 @@
 #include "cli/arguments.h"
 
 #include "discovery/snmp_codec.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -264,7 +266,9 @@ bool ResolveCommunity(CliArguments* arguments, const char* environment, std::str
     if (!searches || scope->communityGiven)
         return true;
     if (!scope->communityFile.empty()) {
-        std::ifstream file(scope->communityFile, std::ios::binary);
+        // Through the UTF-16 path: Windows would read a narrow one in the ANSI code page.
+        std::ifstream file(std::filesystem::path(Utf8ToWide(scope->communityFile)),
+                           std::ios::binary);
         std::string line;
         if (!file || (!std::getline(file, line) && !file.eof())) {
             *error = scope->communityFile + ": cannot be read";
