@@ -3,9 +3,11 @@
 #include "cli/targets_file.h"
 #include "cli/text_file.h"
 #include "discovery/snmp_codec.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -288,7 +290,9 @@ bool ResolveCommunity(CliArguments* arguments, const char* environment, std::str
     if (!searches || scope->communityGiven)
         return true;
     if (!scope->communityFile.empty()) {
-        std::ifstream file(scope->communityFile, std::ios::binary);
+        // Through the UTF-16 path: Windows would read a narrow one in the ANSI code page.
+        std::ifstream file(std::filesystem::path(Utf8ToWide(scope->communityFile)),
+                           std::ios::binary);
         std::string line;
         if (!file || (!std::getline(file, line) && !file.eof())) {
             *error = scope->communityFile + ": cannot be read";

@@ -1,8 +1,6 @@
 #include "platform/network_interfaces.h"
 
-#include <winsock2.h>
-// After winsock2.h, whose types it needs.
-#include <iphlpapi.h>
+#include "platform/win32/ip_helper.h"
 
 #include <algorithm>
 #include <vector>
@@ -20,6 +18,9 @@ bool CarriesBroadcast(const IP_ADAPTER_ADDRESSES& adapter) {
 
 std::vector<unsigned> BroadcastInterfaces() {
     std::vector<unsigned> indexes;
+    const IpHelper* ipHelper = LoadIpHelper();
+    if (ipHelper == nullptr)
+        return indexes;
     constexpr ULONG kFlags =
         GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
     // The list's size is only known by asking; it may grow between the two calls.
@@ -28,9 +29,9 @@ std::vector<unsigned> BroadcastInterfaces() {
     ULONG result = ERROR_BUFFER_OVERFLOW;
     for (int attempt = 0; attempt < 3 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
         buffer.resize(size);
-        result =
-            ::GetAdaptersAddresses(AF_INET, kFlags, nullptr,
-                                   reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+        result = ipHelper->getAdaptersAddresses(
+            AF_INET, kFlags, nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()),
+            &size);
     }
     if (result != NO_ERROR)
         return indexes;

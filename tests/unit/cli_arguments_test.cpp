@@ -1,7 +1,9 @@
 #include "cli/arguments.h"
+#include "platform/utf8.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -260,6 +262,9 @@ TEST(CliArguments, CommunityComesFromTheOptionTheFileTheEnvironmentOrTheDefault)
     const std::string longName(33, 'c');
     std::ofstream(file, std::ios::binary) << "from-file\r\nsecond line\n";
     std::ofstream(tooLong) << longName;
+    // Greek: outside the ANSI code page of a Western Windows.
+    const std::string greek = ::testing::TempDir() + "κοινότητα";
+    std::ofstream(std::filesystem::path(Utf8ToWide(greek))) << "greek\n";
     const struct {
         const char* why;
         std::vector<std::string> words;
@@ -274,6 +279,7 @@ TEST(CliArguments, CommunityComesFromTheOptionTheFileTheEnvironmentOrTheDefault)
         {"no file", {"discover", "--community-file", file + "-none"}, "", "cannot be read", false},
         {"a folder", {"discover", "--community-file=/"}, "", "cannot be read", false},
         {"too long", {"discover", "--community-file", tooLong}, "", "at most 32 bytes", false},
+        {"a name in Greek", {"discover", "--community-file", greek}, "", "greek"},
         {"no search, no community", {"check", "b.rvk"}, longName.c_str(), "orchid"},
     };
     for (const auto& row : cases) {
