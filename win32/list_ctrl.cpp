@@ -3,6 +3,8 @@
 #include "resources/windows/resource_ids.h"
 #include "win32/window_text.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -107,6 +109,8 @@ int CMyListCtrl::SetCheck(int row, bool ticked) {
 }
 
 void CMyListCtrl::OnCellClick(int, int) {}
+
+void CMyListCtrl::OnContextMenu(POINT) {}
 
 int CMyListCtrl::GetItemCount() const {
     return ListView_GetItemCount(m_hWnd);
@@ -225,6 +229,21 @@ LRESULT CALLBACK CMyListCtrl::SubclassProc(HWND window, UINT message, WPARAM wPa
     case WM_GETDLGCODE:
         // The arrows and Space belong to the list, not to the dialog's navigation.
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    // The menu key and Shift+F10 open the context menu here rather than through the default
+    // handling, which Wine does not give the menu key.
+    case WM_KEYUP:
+        if (wParam != VK_APPS)
+            break;
+        list->OnContextMenu({-1, -1});
+        return 0;
+    case WM_SYSKEYDOWN:
+        if (wParam != VK_F10 || GetKeyState(VK_SHIFT) >= 0)
+            break;
+        list->OnContextMenu({-1, -1});
+        return 0;
+    case WM_CONTEXTMENU:
+        list->OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
     case WM_LBUTTONDOWN:
         list->m_pressedRow =
             list->RowAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});

@@ -1,6 +1,7 @@
 #include "win32/printer_list.h"
 
 #include "platform/text_convert.h"
+#include "printers/sort_menu.h"
 #include "resources/windows/resource_ids.h"
 #include "text/inert_text.h"
 #include "text/string_ids.h"
@@ -226,6 +227,29 @@ void CNetworkPrinterList::OnCellClick(int row, int column) {
     SetCheck(row, !IsTickedState(GetStateImage(row)));
     FollowRowTick(*this, row);
     UpdateCommandButtons();
+}
+
+void CNetworkPrinterList::OnContextMenu(POINT screen) {
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr)
+        return;
+    // Each entry's command is its column + 1; 0 is "nothing chosen".
+    for (const SortMenuEntry& entry : SortMenuEntries(m_sort))
+        AppendMenuW(menu, MF_STRING | (entry.current ? MF_CHECKED : MF_UNCHECKED),
+                    static_cast<UINT_PTR>(entry.column + 1), WideChars(entry.text));
+    // From the keyboard the menu opens at the focus row, or at the top of the rows.
+    if (screen.x == -1 && screen.y == -1) {
+        RECT row{};
+        screen = {0, 0};
+        if (FocusRow() >= 0 && ListView_GetItemRect(m_hWnd, FocusRow(), &row, LVIR_BOUNDS))
+            screen = {row.left, row.bottom};
+        ClientToScreen(m_hWnd, &screen);
+    }
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
+                                      m_hWnd, nullptr);
+    DestroyMenu(menu);
+    if (chosen > 0)
+        OnColumnClick(chosen - 1);
 }
 
 int CNetworkPrinterList::RowCount() const {

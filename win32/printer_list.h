@@ -49,6 +49,8 @@ class CNetworkPrinterList : public CMyListCtrl, private PrinterListRows {
     bool OutOfMemoryStopped() const { return m_outOfMemory; }
 
     void OnCellClick(int row, int column) override;
+    // The sort menu: one entry per column, each doing what a click on its header does.
+    void OnContextMenu(POINT screen) override;
 
   private:
     int RowCount() const override;

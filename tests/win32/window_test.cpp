@@ -344,6 +344,52 @@ INSTANTIATE_TEST_SUITE_P(
         InputRow{{{B, IDC_SELECT_ALL}}, {L, T, T}, -1, false, true},
         InputRow{{{B, IDC_SELECT_ALL}, {B, IDC_CLEAR_ALL}}, {L, U, U}, -1, true, false}));
 
+// Sorting from the keyboard: for each column, the menu key, Down to its entry (address, name,
+// status, then the tick column) and Enter; the order and marks are then those of header clicks.
+struct SortMenuRow {
+    std::vector<int> columns;
+    std::vector<std::u16string> addresses;
+    std::vector<int> marks;
+};
+
+class MainWindowSortMenu : public MainWindow, public ::testing::WithParamInterface<SortMenuRow> {};
+
+TEST_P(MainWindowSortMenu, ChoosesAsAHeaderClickWould) {
+    std::vector<std::function<void(HWND, HWND)>> steps;
+    for (int column : GetParam().columns)
+        steps.push_back([column](HWND, HWND list) {
+            SetFocus(list);
+            PostMessageW(list, WM_KEYUP, VK_APPS, 0);
+            for (int down = 0; down <= (column + 3) % 4; ++down)
+                PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+        });
+    steps.push_back([](HWND, HWND list) {
+        std::vector<std::u16string> addresses;
+        for (int row = 0; row < ListView_GetItemCount(list); ++row)
+            addresses.push_back(CellText(list, row, 1));
+        EXPECT_EQ(addresses, GetParam().addresses);
+        std::vector<int> marks;
+        for (int column = 0; column < 4; ++column) {
+            HDITEMW item{};
+            item.mask = HDI_FORMAT | HDI_IMAGE;
+            Header_GetItem(ListView_GetHeader(list), column, &item);
+            marks.push_back((item.fmt & HDF_IMAGE) != 0 ? item.iImage : -1);
+        }
+        EXPECT_EQ(marks, GetParam().marks);
+    });
+    Run(steps);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MainWindowSortMenu,
+    ::testing::Values(
+        SortMenuRow{{}, {u"10.0.0.9", u"10.0.0.10", u"10.0.0.30"}, {-1, 0, -1, -1}},
+        SortMenuRow{{1}, {u"10.0.0.30", u"10.0.0.10", u"10.0.0.9"}, {-1, 1, -1, -1}},
+        SortMenuRow{{2}, {u"10.0.0.9", u"10.0.0.30", u"10.0.0.10"}, {-1, -1, 0, -1}},
+        SortMenuRow{{2, 2}, {u"10.0.0.10", u"10.0.0.30", u"10.0.0.9"}, {-1, -1, 1, -1}},
+        SortMenuRow{{2, 1}, {u"10.0.0.9", u"10.0.0.10", u"10.0.0.30"}, {-1, 0, -1, -1}}));
+
 TEST_F(MainWindow, DownloadWithNothingTickedAsksForPrinters) {
     Run({[](HWND d, HWND) { Press(d, IDC_DOWNLOAD); }});
     ASSERT_EQ(boxes.Count(), 1u);
