@@ -135,7 +135,11 @@ int CMyListCtrl::GetStateImage(int row) const {
 }
 
 void CMyListCtrl::SetStateImage(int row, int state) {
+    if (GetStateImage(row) == state)
+        return;
     ListView_SetItemState(m_hWnd, row, StateOfImage(state), LVIS_STATEIMAGEMASK);
+    // Screen readers ask again for the row's state (checked, unavailable).
+    NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWnd, OBJID_CLIENT, row + 1);
 }
 
 void CMyListCtrl::SetItemText(int row, int column, const std::u16string& text) {
@@ -172,8 +176,11 @@ int CMyListCtrl::FocusRow() const {
 void CMyListCtrl::SetFocusRow(int row) {
     if (row < 0 || row >= GetItemCount())
         return;
+    const bool moved = row != FocusRow();
     ListView_SetItemState(m_hWnd, row, LVIS_FOCUSED, LVIS_FOCUSED);
     ListView_EnsureVisible(m_hWnd, row, FALSE);
+    if (moved && GetFocus() == m_hWnd)
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, m_hWnd, OBJID_CLIENT, row + 1);
 }
 
 bool CMyListCtrl::OnKeyDown(WPARAM key) {

@@ -107,6 +107,7 @@ void CNetworkPrinterList::FillPrinterList() {
         InsertRow(row, state);
         ShowRow(row, {entry, state, TickText(state == kTickTicked)});
     }
+    m_accessible.Annotate(m_hWnd, this);
 }
 
 void CNetworkPrinterList::ShowRow(int row, const Row& shown) {
@@ -123,17 +124,17 @@ void CNetworkPrinterList::UpdateCommandButtons() {
     EnableWindow(m_selectAll, states.selectAll);
     EnableWindow(m_clearAll, states.clearAll);
     EnableWindow(m_download, states.download);
-    AnnotateRows();
 }
 
-void CNetworkPrinterList::AnnotateRows() {
-    for (int row = 0; row < GetItemCount(); ++row) {
-        std::u16string name = GetItemText(row, kColumnAddress);
-        for (int column : {kColumnName, kColumnStatus})
-            name += u", " + GetItemText(row, column);
-        const int state = GetStateImage(row);
-        m_accessible.AnnotateRow(m_hWnd, row, name, IsTickedState(state), IsLockedState(state));
-    }
+int CNetworkPrinterList::AccessibleRowCount() const {
+    return GetItemCount();
+}
+
+AccessibleRow CNetworkPrinterList::AccessibleRowAt(int row) const {
+    std::u16string name = GetItemText(row, kColumnAddress);
+    for (int column : {kColumnName, kColumnStatus})
+        name += u", " + GetItemText(row, column);
+    return {name, GetStateImage(row), row == FocusRow() && GetFocus() == m_hWnd};
 }
 
 void CNetworkPrinterList::Refill() {
@@ -295,5 +296,4 @@ void CNetworkPrinterList::SortRows(int column, int direction) {
     for (int row = 0; row < static_cast<int>(rows.size()); ++row)
         ShowRow(row, rows[static_cast<size_t>(row)]);
     Refocus(focus);
-    AnnotateRows();
 }

@@ -291,6 +291,56 @@ TEST_F(MainWindow, ListsThePrintersSortedByAddress) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
+constexpr LONG kFocusable = STATE_SYSTEM_FOCUSABLE, kChecked = STATE_SYSTEM_CHECKED,
+               kUnavailable = STATE_SYSTEM_UNAVAILABLE, kFocused = STATE_SYSTEM_FOCUSED;
+
+TEST(AccessibleRowState, CheckedUnavailableFocusedNeverSelected) {
+    struct Case {
+        int tick;
+        bool focused;
+        LONG state;
+    };
+    const Case cases[] = {
+        {U, false, kFocusable},
+        {T, false, kFocusable | kChecked},
+        {kTickTickedLocked, false, kFocusable | kChecked | kUnavailable},
+        {L, false, kFocusable | kUnavailable},
+        {U, true, kFocusable | kFocused},
+        {L, true, kFocusable | kUnavailable | kFocused},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AccessibleRowState({u"", c.tick, c.focused}), c.state)
+            << "tick " << c.tick << ", focused " << c.focused;
+}
+
+// COM in the test's thread before the window is made, so that its rows are annotated.
+struct ComApartment {
+    ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComApartment() { CoUninitialize(); }
+};
+class AnnotatedMainWindow : private ComApartment, public MainWindow {};
+
+// What a screen reader's request gets from our server, the row as it is at that moment.
+TEST_F(AnnotatedMainWindow, RowStateFollowsSpaceWithoutANewAnnotation) {
+    const CheckListAccessible& rows = window.PrinterList().Accessible();
+    Run({[&](HWND, HWND list) {
+        SetFocus(list);
+        SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+        SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+        EXPECT_EQ(rows.RowProperty(1, PROPID_ACC_STATE).lVal, kFocusable | kFocused);
+        SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+        const VARIANT state = rows.RowProperty(1, PROPID_ACC_STATE);
+        EXPECT_EQ(state.vt, VT_I4);
+        EXPECT_EQ(state.lVal, kFocusable | kChecked | kFocused);
+        EXPECT_EQ(rows.RowProperty(0, PROPID_ACC_STATE).lVal, kFocusable | kUnavailable);
+        EXPECT_EQ(rows.RowProperty(1, PROPID_ACC_ROLE).lVal, ROLE_SYSTEM_CHECKBUTTON);
+        VARIANT name = rows.RowProperty(1, PROPID_ACC_NAME);
+        ASSERT_EQ(name.vt, VT_BSTR);
+        EXPECT_EQ(CoreText(name.bstrVal), u"10.0.0.10, Korvil 2950MFP-N, Not completed");
+        VariantClear(&name);
+    }});
+}
+
 // A click pressed on row `a` and released on row `b` in column `c`, a key, or a button.
 struct Input {
     enum { Click, Key, Button } kind;
