@@ -8,6 +8,7 @@
 #include "ui/sort_header.h"
 
 #include <QAbstractButton>
+#include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QMenu>
 
@@ -212,8 +213,11 @@ void CNetworkPrinterList::OnCellClick(int row, int column) {
 void CNetworkPrinterList::contextMenuEvent(QContextMenuEvent* event) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    // One column is the current one: the entries show as a choice of one.
+    auto* columns = new QActionGroup(menu);
     for (const SortMenuEntry& entry : SortMenuEntries(m_sort)) {
         QAction* action = menu->addAction(QtText(entry.text));
+        columns->addAction(action);
         action->setCheckable(true);
         action->setChecked(entry.current);
         const int column = entry.column;
