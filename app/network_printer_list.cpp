@@ -1,12 +1,16 @@
 #include "app/network_printer_list.h"
 
 #include "platform/text_convert.h"
+#include "printers/sort_menu.h"
 #include "text/inert_text.h"
 #include "text/string_ids.h"
 #include "ui/qt_text.h"
 #include "ui/sort_header.h"
 
 #include <QAbstractButton>
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QMenu>
 
 #include <algorithm>
 #include <utility>
@@ -204,6 +208,28 @@ void CNetworkPrinterList::OnCellClick(int row, int column) {
     SetCheck(row, !IsTickedState(GetStateImage(row)));
     FollowRowTick(*this, row);
     UpdateCommandButtons();
+}
+
+void CNetworkPrinterList::contextMenuEvent(QContextMenuEvent* event) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // One column is the current one: the entries show as a choice of one.
+    auto* columns = new QActionGroup(menu);
+    for (const SortMenuEntry& entry : SortMenuEntries(m_sort)) {
+        QAction* action = menu->addAction(QtText(entry.text));
+        columns->addAction(action);
+        action->setCheckable(true);
+        action->setChecked(entry.current);
+        const int column = entry.column;
+        connect(action, &QAction::triggered, this, [this, column] { OnColumnClick(column); });
+    }
+    // From the keyboard the menu opens at the focus row, or at the top of the rows.
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const QRect focusRow = visualItemRect(currentItem());
+        at = viewport()->mapToGlobal(focusRow.isValid() ? focusRow.bottomLeft() : QPoint());
+    }
+    menu->popup(at);
 }
 
 int CNetworkPrinterList::RowCount() const {

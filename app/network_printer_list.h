@@ -72,6 +72,8 @@ class CNetworkPrinterList : public CMyListCtrl, private PrinterListRows {
 
   protected:
     void OnCellClick(int row, int column) override;
+    // The sort menu: one entry per column, each doing what a click on its header does.
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     int RowCount() const override;

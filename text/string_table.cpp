@@ -61,6 +61,9 @@ constexpr StringEntry kStringTable[] = {
     {IDS_PRODUCT_CODE, u"MERIN-AIO-QTB"},
     {IDS_VERSION_LINE, u"Tolvane for Korvil 2950MFP Address Book Version 0.2.1"},
     {IDS_MAIN_TITLE, u"Tolvane for Korvil 2950MFP Address Book"},
+    {IDS_SORT_BY, u"Sort by "},
+    {IDS_SORT_ASCENDING, u" (ascending)"},
+    {IDS_SORT_DESCENDING, u" (descending)"},
     {AFX_IDS_APP_TITLE, u"Tolvane"},
     {AFX_IDP_PARSE_STRING_SIZE, u"Please enter no more than %1 characters."},
 };

@@ -3,6 +3,8 @@
 #include "ui/check_list_accessible.h"
 
 #include <QAccessible>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -163,6 +165,13 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
         if (currentIndex().isValid())
             OnCellClick(currentIndex().row(), 0);
+        event->accept();
+        return;
+    }
+    // Shift+F10 opens the context menu as the menu key does; X11 does not make it one.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QCursor::pos());
+        contextMenuEvent(&menu);
         event->accept();
         return;
     }

@@ -19,7 +19,8 @@ enum StateImage : int {
 // images. A left click is turned into a (row, column) event for the derived class; a press on
 // one row released on another is a drag, not a click. From the keyboard the arrow, Home, End
 // and page keys move a focus row (a frame; rows are never shown selected), and Space is a click
-// on the focus row's tick box, so every tick can be reached without a mouse.
+// on the focus row's tick box, so every tick can be reached without a mouse. Shift+F10 opens
+// the context menu, as the menu key does.
 class CMyListCtrl : public QTreeWidget {
     Q_OBJECT
   public:

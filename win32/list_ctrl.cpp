@@ -3,6 +3,8 @@
 #include "resources/windows/resource_ids.h"
 #include "win32/window_text.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -108,6 +110,8 @@ int CMyListCtrl::SetCheck(int row, bool ticked) {
 
 void CMyListCtrl::OnCellClick(int, int) {}
 
+void CMyListCtrl::OnContextMenu(POINT) {}
+
 int CMyListCtrl::GetItemCount() const {
     return ListView_GetItemCount(m_hWnd);
 }
@@ -131,7 +135,11 @@ int CMyListCtrl::GetStateImage(int row) const {
 }
 
 void CMyListCtrl::SetStateImage(int row, int state) {
+    if (GetStateImage(row) == state)
+        return;
     ListView_SetItemState(m_hWnd, row, StateOfImage(state), LVIS_STATEIMAGEMASK);
+    // Screen readers ask again for the row's state (checked, unavailable).
+    NotifyWinEvent(EVENT_OBJECT_STATECHANGE, m_hWnd, OBJID_CLIENT, row + 1);
 }
 
 void CMyListCtrl::SetItemText(int row, int column, const std::u16string& text) {
@@ -168,8 +176,11 @@ int CMyListCtrl::FocusRow() const {
 void CMyListCtrl::SetFocusRow(int row) {
     if (row < 0 || row >= GetItemCount())
         return;
+    const bool moved = row != FocusRow();
     ListView_SetItemState(m_hWnd, row, LVIS_FOCUSED, LVIS_FOCUSED);
     ListView_EnsureVisible(m_hWnd, row, FALSE);
+    if (moved && GetFocus() == m_hWnd)
+        NotifyWinEvent(EVENT_OBJECT_FOCUS, m_hWnd, OBJID_CLIENT, row + 1);
 }
 
 bool CMyListCtrl::OnKeyDown(WPARAM key) {
@@ -225,6 +236,21 @@ LRESULT CALLBACK CMyListCtrl::SubclassProc(HWND window, UINT message, WPARAM wPa
     case WM_GETDLGCODE:
         // The arrows and Space belong to the list, not to the dialog's navigation.
         return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    // The menu key and Shift+F10 open the context menu here rather than through the default
+    // handling, which Wine does not give the menu key.
+    case WM_KEYUP:
+        if (wParam != VK_APPS)
+            break;
+        list->OnContextMenu({-1, -1});
+        return 0;
+    case WM_SYSKEYDOWN:
+        if (wParam != VK_F10 || GetKeyState(VK_SHIFT) >= 0)
+            break;
+        list->OnContextMenu({-1, -1});
+        return 0;
+    case WM_CONTEXTMENU:
+        list->OnContextMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
     case WM_LBUTTONDOWN:
         list->m_pressedRow =
             list->RowAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});

@@ -45,6 +45,9 @@ class CMyListCtrl {
 
     // The derived class's cell hook; column -1 when the click lies right of every column.
     virtual void OnCellClick(int row, int column);
+    // The derived class's context menu hook, for a right click or the keyboard (the menu key,
+    // Shift+F10), at `screen`: {-1, -1} from the keyboard.
+    virtual void OnContextMenu(POINT screen);
 
     int GetItemCount() const;
     void InsertRow(int row, int state);

@@ -1,6 +1,7 @@
 #include "win32/printer_list.h"
 
 #include "platform/text_convert.h"
+#include "printers/sort_menu.h"
 #include "resources/windows/resource_ids.h"
 #include "text/inert_text.h"
 #include "text/string_ids.h"
@@ -106,6 +107,7 @@ void CNetworkPrinterList::FillPrinterList() {
         InsertRow(row, state);
         ShowRow(row, {entry, state, TickText(state == kTickTicked)});
     }
+    m_accessible.Annotate(m_hWnd, this);
 }
 
 void CNetworkPrinterList::ShowRow(int row, const Row& shown) {
@@ -122,17 +124,17 @@ void CNetworkPrinterList::UpdateCommandButtons() {
     EnableWindow(m_selectAll, states.selectAll);
     EnableWindow(m_clearAll, states.clearAll);
     EnableWindow(m_download, states.download);
-    AnnotateRows();
 }
 
-void CNetworkPrinterList::AnnotateRows() {
-    for (int row = 0; row < GetItemCount(); ++row) {
-        std::u16string name = GetItemText(row, kColumnAddress);
-        for (int column : {kColumnName, kColumnStatus})
-            name += u", " + GetItemText(row, column);
-        const int state = GetStateImage(row);
-        m_accessible.AnnotateRow(m_hWnd, row, name, IsTickedState(state), IsLockedState(state));
-    }
+int CNetworkPrinterList::AccessibleRowCount() const {
+    return GetItemCount();
+}
+
+AccessibleRow CNetworkPrinterList::AccessibleRowAt(int row) const {
+    std::u16string name = GetItemText(row, kColumnAddress);
+    for (int column : {kColumnName, kColumnStatus})
+        name += u", " + GetItemText(row, column);
+    return {name, GetStateImage(row), row == FocusRow() && GetFocus() == m_hWnd};
 }
 
 void CNetworkPrinterList::Refill() {
@@ -228,6 +230,29 @@ void CNetworkPrinterList::OnCellClick(int row, int column) {
     UpdateCommandButtons();
 }
 
+void CNetworkPrinterList::OnContextMenu(POINT screen) {
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr)
+        return;
+    // Each entry's command is its column + 1; 0 is "nothing chosen".
+    for (const SortMenuEntry& entry : SortMenuEntries(m_sort))
+        AppendMenuW(menu, MF_STRING | (entry.current ? MF_CHECKED : MF_UNCHECKED),
+                    static_cast<UINT_PTR>(entry.column + 1), WideChars(entry.text));
+    // From the keyboard the menu opens at the focus row, or at the top of the rows.
+    if (screen.x == -1 && screen.y == -1) {
+        RECT row{};
+        screen = {0, 0};
+        if (FocusRow() >= 0 && ListView_GetItemRect(m_hWnd, FocusRow(), &row, LVIR_BOUNDS))
+            screen = {row.left, row.bottom};
+        ClientToScreen(m_hWnd, &screen);
+    }
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
+                                      m_hWnd, nullptr);
+    DestroyMenu(menu);
+    if (chosen > 0)
+        OnColumnClick(chosen - 1);
+}
+
 int CNetworkPrinterList::RowCount() const {
     return GetItemCount();
 }
@@ -271,5 +296,4 @@ void CNetworkPrinterList::SortRows(int column, int direction) {
     for (int row = 0; row < static_cast<int>(rows.size()); ++row)
         ShowRow(row, rows[static_cast<size_t>(row)]);
     Refocus(focus);
-    AnnotateRows();
 }

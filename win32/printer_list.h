@@ -11,7 +11,7 @@
 
 // The printer table: one row per entry of the main window's entry chain, with its tick box,
 // address, name and delivery status, sortable by any column.
-class CNetworkPrinterList : public CMyListCtrl, private PrinterListRows {
+class CNetworkPrinterList : public CMyListCtrl, private PrinterListRows, private AccessibleRows {
   public:
     // The header, the state images and the four columns. `lists` are the main window's and
     // must outlive the list's use of them.
@@ -49,6 +49,10 @@ class CNetworkPrinterList : public CMyListCtrl, private PrinterListRows {
     bool OutOfMemoryStopped() const { return m_outOfMemory; }
 
     void OnCellClick(int row, int column) override;
+    // What screen readers are told of the rows.
+    const CheckListAccessible& Accessible() const { return m_accessible; }
+    // The sort menu: one entry per column, each doing what a click on its header does.
+    void OnContextMenu(POINT screen) override;
 
   private:
     int RowCount() const override;
@@ -67,8 +71,8 @@ class CNetworkPrinterList : public CMyListCtrl, private PrinterListRows {
     };
     void ShowRow(int row, const Row& shown);
     void SetSortMark(int column, int mark);
-    // Every row as a check box for screen readers, after each refill, sort or tick change.
-    void AnnotateRows();
+    int AccessibleRowCount() const override;
+    AccessibleRow AccessibleRowAt(int row) const override;
     struct FocusedPrinter {
         std::u16string address;
         int row = -1;

@@ -8,6 +8,7 @@
 #include "ui/sort_header.h"
 
 #include <QAccessible>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -46,6 +47,31 @@ struct Table {
         QHeaderView* header = list->header();
         const QPoint at(header->sectionViewportPosition(column) + 4, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
+    // The sort menu as Shift+F10 opens it (the menu key comes from the platform as a context
+    // menu event); null when none opened.
+    QMenu* OpenMenu() {
+        QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
+        return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    }
+    // Chooses a column from the sort menu with the arrows and Enter: address, name, status,
+    // then the tick column.
+    void ChooseFromMenu(int column) {
+        QMenu* menu = OpenMenu();
+        QVERIFY(menu != nullptr);
+        for (int down = 0; down <= (column + 3) % 4; ++down)
+            QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    }
+    QString CurrentMenuEntry() {
+        QMenu* menu = OpenMenu();
+        if (menu == nullptr)
+            return {};
+        QString current;
+        for (const QAction* action : menu->actions())
+            current += action->isChecked() ? action->text() : QString();
+        QTest::keyClick(menu, Qt::Key_Escape);
+        return current;
     }
     QStringList Column(int column) const {
         QStringList texts;
@@ -276,32 +302,56 @@ class NetworkPrinterListTest : public QObject {
 
     void headerClicksSort_data() {
         QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<bool>("fromMenu");
         QTest::addColumn<QStringList>("order");
         QTest::addColumn<QList<int>>("marks");
         QTest::addColumn<int>("nextDirection");
+        QTest::addColumn<QString>("menuCurrent");
         const QString a = "10.0.0.10", b = "10.0.0.9", c = "10.0.0.2", d = "192.168.0.1";
         QTest::newRow("initial: by address, 10.0.0.9 before 10.0.0.10")
-            << QList<int>{} << QStringList{c, b, a, d} << QList<int>{-1, 0, -1, -1} << 0;
+            << QList<int>{} << false << QStringList{c, b, a, d} << QList<int>{-1, 0, -1, -1} << 0
+            << QString("Sort by IP Address (ascending)");
         QTest::newRow("address again: reversed, image 1")
-            << QList<int>{1} << QStringList{d, a, b, c} << QList<int>{-1, 1, -1, -1} << 1;
+            << QList<int>{1} << false << QStringList{d, a, b, c} << QList<int>{-1, 1, -1, -1} << 1
+            << QString("Sort by IP Address (descending)");
         QTest::newRow("address a third time: image 0 again")
-            << QList<int>{1, 1} << QStringList{c, b, a, d} << QList<int>{-1, 0, -1, -1} << 0;
+            << QList<int>{1, 1} << false << QStringList{c, b, a, d} << QList<int>{-1, 0, -1, -1}
+            << 0 << QString("Sort by IP Address (ascending)");
         QTest::newRow("status: Failed, Sent, then Not completed")
-            << QList<int>{3} << QStringList{c, b, a, d} << QList<int>{-1, -1, -1, 0} << 0;
+            << QList<int>{3} << false << QStringList{c, b, a, d} << QList<int>{-1, -1, -1, 0} << 0
+            << QString("Sort by Status (ascending)");
         QTest::newRow("status twice: reversed, image 1")
-            << QList<int>{3, 3} << QStringList{a, d, b, c} << QList<int>{-1, -1, -1, 1} << 1;
+            << QList<int>{3, 3} << false << QStringList{a, d, b, c} << QList<int>{-1, -1, -1, 1}
+            << 1 << QString("Sort by Status (descending)");
         QTest::newRow("select: ticked first, no mark anywhere")
-            << QList<int>{0} << QStringList{c, d, b, a} << QList<int>{-1, -1, -1, -1} << 0;
+            << QList<int>{0} << false << QStringList{c, d, b, a} << QList<int>{-1, -1, -1, -1} << 0
+            << QString("Sort by Select (ascending)");
         QTest::newRow("name: the locale's order, lower case first")
-            << QList<int>{2} << QStringList{d, b, a, c} << QList<int>{-1, -1, 0, -1} << 0;
+            << QList<int>{2} << false << QStringList{d, b, a, c} << QList<int>{-1, -1, 0, -1} << 0
+            << QString("Sort by Printer Name (ascending)");
         QTest::newRow("name twice: reversed")
-            << QList<int>{2, 2} << QStringList{c, a, b, d} << QList<int>{-1, -1, 1, -1} << 1;
+            << QList<int>{2, 2} << false << QStringList{c, a, b, d} << QList<int>{-1, -1, 1, -1}
+            << 1 << QString("Sort by Printer Name (descending)");
+        QTest::newRow("menu, keyboard only: name, then back by address")
+            << QList<int>{2, 1} << true << QStringList{c, b, a, d} << QList<int>{-1, 0, -1, -1} << 0
+            << QString("Sort by IP Address (ascending)");
+        QTest::newRow("menu: name")
+            << QList<int>{2} << true << QStringList{d, b, a, c} << QList<int>{-1, -1, 0, -1} << 0
+            << QString("Sort by Printer Name (ascending)");
+        QTest::newRow("menu: status twice")
+            << QList<int>{3, 3} << true << QStringList{a, d, b, c} << QList<int>{-1, -1, -1, 1} << 1
+            << QString("Sort by Status (descending)");
+        QTest::newRow("menu: select")
+            << QList<int>{0} << true << QStringList{c, d, b, a} << QList<int>{-1, -1, -1, -1} << 0
+            << QString("Sort by Select (ascending)");
     }
     void headerClicksSort() {
         QFETCH(QList<int>, clicks);
+        QFETCH(bool, fromMenu);
         QFETCH(QStringList, order);
         QFETCH(QList<int>, marks);
         QFETCH(int, nextDirection);
+        QFETCH(QString, menuCurrent);
         Table table({{u"10.0.0.10", u"beta"},
                      {u"10.0.0.9", u"Alpha", kStatusSent, 1, 0},
                      {u"10.0.0.2", u"gamma", kStatusFailed, 0, 1},
@@ -310,10 +360,11 @@ class NetworkPrinterListTest : public QObject {
         table.list->InitHeaderImages();
         table.list->InitialSort();
         for (int column : clicks)
-            table.ClickHeader(column);
+            fromMenu ? table.ChooseFromMenu(column) : table.ClickHeader(column);
         QCOMPARE(table.Column(1), order);
         QCOMPARE(table.Marks(), marks);
         QCOMPARE(table.list->Sort().nextDirection, nextDirection);
+        QCOMPARE(table.CurrentMenuEntry(), menuCurrent);
     }
 
     void refillKeepsTheLastSort() {

@@ -293,6 +293,52 @@ TEST_F(MainWindow, ListsThePrintersSortedByAddress) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
+constexpr LONG kFocusable = STATE_SYSTEM_FOCUSABLE, kChecked = STATE_SYSTEM_CHECKED,
+               kUnavailable = STATE_SYSTEM_UNAVAILABLE, kFocused = STATE_SYSTEM_FOCUSED;
+
+TEST(AccessibleRowState, CheckedUnavailableFocusedNeverSelected) {
+    struct Case {
+        int tick;
+        bool focused;
+        LONG state;
+    };
+    const Case cases[] = {
+        {U, false, kFocusable},
+        {T, false, kFocusable | kChecked},
+        {kTickTickedLocked, false, kFocusable | kChecked | kUnavailable},
+        {L, true, kFocusable | kUnavailable | kFocused},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AccessibleRowState({u"", c.tick, c.focused}), c.state)
+            << "tick " << c.tick << ", focused " << c.focused;
+}
+
+// COM in the test's thread before the window is made, so that its rows are annotated.
+struct ComApartment {
+    ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComApartment() { CoUninitialize(); }
+};
+class AnnotatedMainWindow : private ComApartment, public MainWindow {};
+
+// What a screen reader's request gets from our server, the row as it is at that moment.
+TEST_F(AnnotatedMainWindow, RowStateFollowsSpaceWithoutANewAnnotation) {
+    const CheckListAccessible& rows = window.PrinterList().Accessible();
+    Run({[&](HWND, HWND list) {
+        SetFocus(list);
+        SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+        SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+        EXPECT_EQ(rows.RowProperty(1, PROPID_ACC_STATE).lVal, kFocusable | kFocused);
+        SendMessageW(list, WM_KEYDOWN, VK_SPACE, 0);
+        EXPECT_EQ(rows.RowProperty(1, PROPID_ACC_STATE).lVal, kFocusable | kChecked | kFocused);
+        EXPECT_EQ(rows.RowProperty(0, PROPID_ACC_STATE).lVal, kFocusable | kUnavailable);
+        EXPECT_EQ(rows.RowProperty(1, PROPID_ACC_ROLE).lVal, ROLE_SYSTEM_CHECKBUTTON);
+        VARIANT name = rows.RowProperty(1, PROPID_ACC_NAME);
+        ASSERT_EQ(name.vt, VT_BSTR);
+        EXPECT_EQ(CoreText(name.bstrVal), u"10.0.0.10, Korvil 2950MFP-N, Not completed");
+        VariantClear(&name);
+    }});
+}
+
 // A click pressed on row `a` and released on row `b` in column `c`, a key, or a button.
 struct Input {
     enum { Click, Key, Button } kind;
@@ -345,6 +391,41 @@ INSTANTIATE_TEST_SUITE_P(
         InputRow{{{K, VK_HOME}, {K, VK_SPACE}}, {L, U, U}, 0, true, false},
         InputRow{{{B, IDC_SELECT_ALL}}, {L, T, T}, -1, false, true},
         InputRow{{{B, IDC_SELECT_ALL}, {B, IDC_CLEAR_ALL}}, {L, U, U}, -1, true, false}));
+
+// Sorting from the keyboard: for each column, the menu key, Down to its entry (address, name,
+// status, then the tick column) and Enter; the rows are then in the order of header clicks.
+struct SortMenuRow {
+    std::vector<int> columns;
+    std::vector<std::u16string> addresses;
+};
+
+class MainWindowSortMenu : public MainWindow, public ::testing::WithParamInterface<SortMenuRow> {};
+
+TEST_P(MainWindowSortMenu, ChoosesAsAHeaderClickWould) {
+    std::vector<std::function<void(HWND, HWND)>> steps;
+    for (int column : GetParam().columns)
+        steps.push_back([column](HWND, HWND list) {
+            SetFocus(list);
+            PostMessageW(list, WM_KEYUP, VK_APPS, 0);
+            for (int down = 0; down <= (column + 3) % 4; ++down)
+                PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+        });
+    steps.push_back([](HWND, HWND list) {
+        std::vector<std::u16string> addresses;
+        for (int row = 0; row < ListView_GetItemCount(list); ++row)
+            addresses.push_back(CellText(list, row, 1));
+        EXPECT_EQ(addresses, GetParam().addresses);
+    });
+    Run(steps);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MainWindowSortMenu,
+    ::testing::Values(SortMenuRow{{1}, {u"10.0.0.30", u"10.0.0.10", u"10.0.0.9"}},
+                      SortMenuRow{{2}, {u"10.0.0.9", u"10.0.0.30", u"10.0.0.10"}},
+                      SortMenuRow{{2, 2}, {u"10.0.0.10", u"10.0.0.30", u"10.0.0.9"}},
+                      SortMenuRow{{2, 1}, {u"10.0.0.9", u"10.0.0.10", u"10.0.0.30"}}));
 
 TEST_F(MainWindow, DownloadWithNothingTickedAsksForPrinters) {
     Run({[](HWND d, HWND) { Press(d, IDC_DOWNLOAD); }});
