@@ -1,6 +1,7 @@
 #include "cli/fleet_delivery.h"
 
 #include "cli/console.h"
+#include "delivery/printer_conversation.h"
 #include "delivery/transport.h"
 #include "platform/utf8.h"
 #include "text/notices.h"
@@ -54,8 +55,42 @@ void FleetDelivery::Work() {
     --m_running;
 }
 
-// The whole conversation with one printer: open with the window's connect retries, send in
-// blocks, wait for the printer's confirmation, close.
+// The fleet's workers share one lock, so the connection is opened and closed outside it: a
+// Cancel raises the fleet's flag first and then only meets connections already open.
+class FleetDelivery::SlotConversation final : public ConversationHooks {
+  public:
+    SlotConversation(FleetDelivery& fleet, Slot& slot) : m_fleet(fleet), m_slot(slot) {}
+
+    ResultCode Open(OpenRequest* request, ConnectionData** connection) override {
+        const ResultCode opened = OpenTransport(kTcpTransportIndex, request, connection);
+        if (opened == kResultSuccess) {
+            std::lock_guard guard(m_fleet.m_lock);
+            m_slot.connection = *connection;
+            if (m_fleet.m_cancelled)
+                TransportTable[(*connection)->transportIndex].Cancel(*connection);
+        }
+        return opened;
+    }
+
+    void Progress(uint64_t sent) override { m_slot.bytes = sent; }
+
+    void DataEnded() override { m_slot.dataEnded = true; }
+
+    void End(ConnectionData* connection, const ConversationResult& result) override {
+        {
+            std::lock_guard guard(m_fleet.m_lock);
+            m_slot.connection = nullptr;
+        }
+        m_slot.bytes = result.sent;
+        m_fleet.SettleConnected(m_slot, result);
+        TransportTable[connection->transportIndex].Close(connection);
+    }
+
+  private:
+    FleetDelivery& m_fleet;
+    Slot& m_slot;
+};
+
 void FleetDelivery::Deliver(Slot& slot) {
     {
         std::lock_guard guard(m_lock);
@@ -70,60 +105,29 @@ void FleetDelivery::Deliver(Slot& slot) {
     OpenRequest request{};
     request.wideIpAddress = address.c_str();
     request.wideName = name.c_str();
-    ConnectionData* connection = nullptr;
-    const ResultCode opened = OpenTransport(kTcpTransportIndex, &request, &connection);
-    if (opened != kResultSuccess) {
-        if (m_cancelled)
-            Settle(slot, Outcome::Cancelled, "cancelled before connecting");
-        else
-            Settle(slot, Outcome::Failed, OpenFailure(opened));
-        return;
-    }
-    const TransportEntry& transport = TransportTable[connection->transportIndex];
-    {
-        std::lock_guard guard(m_lock);
-        slot.connection = connection;
-        // A Cancel that came while the connection was being made applies before any data.
-        if (m_cancelled)
-            transport.Cancel(connection);
-    }
-    ResultCode result = kResultSuccess;
-    uint64_t sent = 0;
-    while (sent < m_data.size() && result == kResultSuccess) {
-        const auto block =
-            static_cast<uint32_t>(std::min<uint64_t>(kFleetBlockBytes, m_data.size() - sent));
-        uint32_t count = 0;
-        result = transport.Send(connection, m_data.data() + sent, block, &count);
-        sent += count;
-        slot.bytes = sent;
-    }
-
-    // A successful Send only means the kernel buffered the bytes: "sent" waits until the
-    // printer confirms it has taken every one.
-    bool confirming = false;
-    if (result == kResultSuccess) {
-        confirming = true;
-        slot.dataEnded = true;
-        result = transport.Finish(connection);
-    }
-
-    {
-        std::lock_guard guard(m_lock);
-        slot.connection = nullptr;
-    }
-    if (result == kResultSuccess)
-        Settle(slot, Outcome::Sent, {});
-    else if (result == kResultCancelled && slot.stalled)
-        Settle(slot, Outcome::Failed, StallReason(slot));
-    else if (result == kResultCancelled)
-        Settle(slot, Outcome::Cancelled, "cancelled after " + std::to_string(sent) + " bytes");
-    else if (confirming)
-        Settle(slot, Outcome::Failed,
-               "the printer did not confirm the whole file (" + std::to_string(sent) +
-                   " bytes sent)");
+    SlotConversation hooks(*this, slot);
+    const ConversationResult result = Converse(&request, m_data, kFleetBlockBytes, hooks);
+    if (result.connected)
+        return; // settled by the conversation's end, before the connection's closing pause
+    if (m_cancelled)
+        Settle(slot, Outcome::Cancelled, "cancelled before connecting");
     else
-        Settle(slot, Outcome::Failed, "connection lost after " + std::to_string(sent) + " bytes");
-    transport.Close(connection);
+        Settle(slot, Outcome::Failed, OpenFailure(result.result));
+}
+
+void FleetDelivery::SettleConnected(Slot& slot, const ConversationResult& result) {
+    const std::string sent = std::to_string(result.sent);
+    if (result.result == kResultSuccess)
+        Settle(slot, Outcome::Sent, {});
+    else if (result.result == kResultCancelled && slot.stalled)
+        Settle(slot, Outcome::Failed, StallReason(slot));
+    else if (result.result == kResultCancelled)
+        Settle(slot, Outcome::Cancelled, "cancelled after " + sent + " bytes");
+    else if (result.confirming)
+        Settle(slot, Outcome::Failed,
+               "the printer did not confirm the whole file (" + sent + " bytes sent)");
+    else
+        Settle(slot, Outcome::Failed, "connection lost after " + sent + " bytes");
 }
 
 void FleetDelivery::Settle(Slot& slot, Outcome outcome, const std::string& error) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 struct ConnectionData;
+struct ConversationResult;
 
 enum class Outcome { Waiting, Sending, Sent, Failed, Cancelled, Skipped };
 
@@ -77,8 +78,12 @@ class FleetDelivery {
         uint64_t stalledAcknowledged = 0;
     };
 
+    class SlotConversation;
+
     void Work();
     void Deliver(Slot& slot);
+    // The outcome of a conversation whose connection was opened.
+    void SettleConnected(Slot& slot, const ConversationResult& result);
     void Settle(Slot& slot, Outcome outcome, const std::string& error);
 
     std::string StallReason(const Slot& slot) const;

@@ -1,59 +1,59 @@
 #include "delivery/send_job.h"
 
-#include "text/notices.h"
+#include "delivery/printer_conversation.h"
 
-#include <algorithm>
 #include <system_error>
+
+namespace {
+
+// The window's job runs one worker at a time. Its Cancel waits for the delivery lock while the
+// connection is being made, and the connection closes under that lock.
+class WindowConversation final : public ConversationHooks {
+  public:
+    explicit WindowConversation(SendJob* job) : m_job(job) {}
+
+    ResultCode Open(OpenRequest* request, ConnectionData** connection) override {
+        ResultCode result;
+        {
+            std::lock_guard guard(*m_job->deliveryLock);
+            result = OpenTransport(m_job->transportIndex, request, &m_job->connection);
+            // A Cancel pressed while the connection was being made applies to it before any
+            // data goes out.
+            if (result == kResultSuccess && m_job->cancelWaiting.load() != 0)
+                TransportTable[m_job->connection->transportIndex].Cancel(m_job->connection);
+        }
+        *connection = m_job->connection;
+        if (result == kResultSuccess)
+            m_job->connected.store(1);
+        return result;
+    }
+
+    void Progress(uint64_t sent) override { m_job->bytesSent.store(static_cast<uint32_t>(sent)); }
+
+    void End(ConnectionData* /*connection*/, const ConversationResult& /*result*/) override {
+        // From here on a Cancel can no longer reach the transport; the job turns it into a
+        // request.
+        m_job->workerActive.store(0);
+        std::lock_guard guard(*m_job->deliveryLock);
+        if (m_job->connection != nullptr) {
+            TransportTable[m_job->connection->transportIndex].Close(m_job->connection);
+            m_job->connection = nullptr;
+        }
+    }
+
+  private:
+    SendJob* m_job;
+};
+
+} // namespace
 
 int DeliveryWorker(SendJob* job) {
     OpenRequest request{};
     request.wideIpAddress = job->currentNode->ipAddress;
     request.wideName = job->currentNode->name;
-    ResultCode result;
-    {
-        std::lock_guard guard(*job->deliveryLock);
-        result = OpenTransport(job->transportIndex, &request, &job->connection);
-        // A Cancel pressed while the connection was being made applies to it before any data
-        // goes out.
-        if (result == kResultSuccess && job->cancelWaiting.load() != 0)
-            TransportTable[job->connection->transportIndex].Cancel(job->connection);
-    }
-    job->result.store(result);
-    if (result != kResultSuccess)
-        return 1;
-
-    job->connected.store(1);
-    uint32_t sent = job->bytesSent.load();
-    uint32_t blockSize = kDeliveryBlockBytes;
-    while (sent < job->dataLength) {
-        blockSize = std::min(blockSize, job->dataLength - sent);
-        uint32_t count = 0;
-        result = job->connection != nullptr
-                     ? TransportTable[job->connection->transportIndex].Send(
-                           job->connection, job->data + sent, blockSize, &count)
-                     : kResultBadArgument;
-        job->result.store(result);
-        if (result != kResultSuccess)
-            break;
-        sent += count;
-        job->bytesSent.store(sent);
-    }
-    // Data handed to the socket may still be lost: the printer counts as served only once it
-    // confirms the whole job. A Cancel still reaches the transport while it waits.
-    if (result == kResultSuccess) {
-        result = job->connection != nullptr
-                     ? TransportTable[job->connection->transportIndex].Finish(job->connection)
-                     : kResultBadArgument;
-        job->result.store(result);
-    }
-    // From here on a Cancel can no longer reach the transport; the job turns it into a request.
-    job->workerActive.store(0);
-
-    std::lock_guard guard(*job->deliveryLock);
-    if (job->connection != nullptr) {
-        TransportTable[job->connection->transportIndex].Close(job->connection);
-        job->connection = nullptr;
-    }
+    WindowConversation hooks(job);
+    job->result.store(
+        Converse(&request, {job->data, job->dataLength}, kDeliveryBlockBytes, hooks).result);
     return 1;
 }
 
