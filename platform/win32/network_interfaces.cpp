@@ -16,13 +16,11 @@ bool CarriesBroadcast(const IP_ADAPTER_ADDRESSES& adapter) {
            adapter.IfType == IF_TYPE_ISO88025_TOKENRING || adapter.IfType == IF_TYPE_IEEE1394;
 }
 
-} // namespace
-
-std::vector<unsigned> BroadcastInterfaces() {
-    std::vector<unsigned> indexes;
+// The adapters with their IPv4 addresses; empty when the system cannot give them. The list's
+// size is only known by asking; it may grow between the two calls.
+std::vector<unsigned char> AdapterList() {
     constexpr ULONG kFlags =
         GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
-    // The list's size is only known by asking; it may grow between the two calls.
     ULONG size = 16 * 1024;
     std::vector<unsigned char> buffer;
     ULONG result = ERROR_BUFFER_OVERFLOW;
@@ -33,9 +31,21 @@ std::vector<unsigned> BroadcastInterfaces() {
                                    reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
     }
     if (result != NO_ERROR)
-        return indexes;
-    for (auto* adapter = reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data());
-         adapter != nullptr; adapter = adapter->Next) {
+        buffer.clear();
+    return buffer;
+}
+
+const IP_ADAPTER_ADDRESSES* FirstAdapter(const std::vector<unsigned char>& buffer) {
+    return buffer.empty() ? nullptr : reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data());
+}
+
+} // namespace
+
+std::vector<unsigned> BroadcastInterfaces() {
+    std::vector<unsigned> indexes;
+    const std::vector<unsigned char> buffer = AdapterList();
+    for (const IP_ADAPTER_ADDRESSES* adapter = FirstAdapter(buffer); adapter != nullptr;
+         adapter = adapter->Next) {
         if (adapter->OperStatus != IfOperStatusUp || !CarriesBroadcast(*adapter) ||
             adapter->FirstUnicastAddress == nullptr || adapter->IfIndex == 0)
             continue;
@@ -44,4 +54,26 @@ std::vector<unsigned> BroadcastInterfaces() {
             indexes.push_back(index);
     }
     return indexes;
+}
+
+std::vector<Ipv4Route> Ipv4Routes() {
+    std::vector<Ipv4Route> routes;
+    // The table's size is only known by asking; it may grow between the two calls.
+    ULONG size = 16 * 1024;
+    std::vector<unsigned char> buffer;
+    DWORD result = ERROR_INSUFFICIENT_BUFFER;
+    for (int attempt = 0; attempt < 3 && result == ERROR_INSUFFICIENT_BUFFER; ++attempt) {
+        buffer.resize(size);
+        result =
+            ::GetIpForwardTable(reinterpret_cast<MIB_IPFORWARDTABLE*>(buffer.data()), &size, FALSE);
+    }
+    if (result != NO_ERROR)
+        return routes;
+    const auto* table = reinterpret_cast<const MIB_IPFORWARDTABLE*>(buffer.data());
+    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+        const MIB_IPFORWARDROW& row = table->table[i];
+        routes.push_back({ntohl(row.dwForwardDest), ntohl(row.dwForwardMask),
+                          row.dwForwardType == MIB_IPROUTE_TYPE_DIRECT});
+    }
+    return routes;
 }
