@@ -2,6 +2,7 @@
 
 #include "discovery/address_range.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,14 @@ constexpr int kMostStallSeconds = 86400;
 // Sixteen /16 ranges: about 3.5 minutes of requests at the scan's pace.
 constexpr uint32_t kMostScanHosts = 65536 * 16;
 
+// How long replies are collected after the last request of a search, and how often a silent
+// address is asked again; single addresses get one more chance unless told otherwise.
+constexpr int kDefaultWaitMs = 1000;
+constexpr int kLeastWaitMs = 200;
+constexpr int kMostWaitMs = 30000;
+constexpr int kMostRetries = 5;
+constexpr int kDefaultAddressRetries = 1;
+
 // Where discovery looks: the broadcast, single addresses and ranges.
 struct SearchScope {
     bool broadcast = true;
@@ -24,6 +33,8 @@ struct SearchScope {
     std::string community;
     std::string communityFile;   // --community-file, read by ResolveCommunity
     bool communityGiven = false; // --community
+    int waitMs = kDefaultWaitMs; // --wait
+    std::optional<int> retries;  // --retries; unset: kDefaultAddressRetries, ranges 0
 };
 
 struct CliArguments {
