@@ -14,7 +14,7 @@ constexpr int kMaxParallel = 64;
 // the same day.
 constexpr int kDefaultStallSeconds = 300;
 constexpr int kMostStallSeconds = 86400;
-// Sixteen /16 ranges: about 3.5 minutes of requests at the scan's pace.
+// Sixteen /16 ranges: about 3.5 minutes of requests at the scan's pace behind a router.
 constexpr uint32_t kMostScanHosts = 65536 * 16;
 
 // How long replies are collected after the last request of a search, and how often a silent

@@ -25,8 +25,9 @@ constexpr auto kOnLinkInterval = std::chrono::nanoseconds(1'000'000'000 / kOnLin
 // While the system refuses a request (no room in the queue or the neighbour table), wait this
 // long before trying the same request again.
 constexpr auto kRefusedSendWait = std::chrono::milliseconds(5);
-// Refusals this long in a row mean the system will not take the request at all.
-constexpr auto kMostRefusedTime = std::chrono::seconds(10);
+// Refusals this long in a row mean the system will not take the request at all: an unresolved
+// address gives its room back within about 3 s.
+constexpr auto kMostRefusedTime = std::chrono::seconds(5);
 // A request waiting for its address to be resolved is charged to its socket's send queue until
 // the resolution fails (about 3 s): some 256 fit the default queue of 208 KiB. The on-link pace
 // keeps about 900 waiting, so requests take turns over this many sockets.
@@ -73,7 +74,7 @@ std::vector<Target> UniqueTargets(const ScanPlan& plan) {
     return targets;
 }
 
-// The scan's one UDP socket and the replies it has kept.
+// The scan's UDP sockets and the replies it has kept.
 class Scan {
   public:
     Scan(std::vector<Target> targets, const ScanPlan& plan)
@@ -219,9 +220,11 @@ ResultCode Scan::Run(const uint8_t* request, size_t length, const ScanCancelled&
             lastRequest = now;
             ++next;
         }
+        // Without a broadcast, once every target has answered nothing more can come.
+        const bool allAnswered = !m_broadcast && m_answered.size() == m_targets.size();
         Clock::time_point wake = next == round.size() ? lastRequest + m_wait : due;
-        if (next == round.size() && now >= wake) {
-            round = SilentTargets();
+        if (allAnswered || (next == round.size() && now >= wake)) {
+            round = allAnswered ? std::vector<size_t>() : SilentTargets();
             if (round.empty())
                 return kResultSuccess;
             ++roundNumber;

@@ -44,15 +44,16 @@ struct ScanProgress {
 using ScanCancelled = std::function<bool(const ScanProgress&)>;
 
 // Asks the broadcast, then every address and every host address of the ranges (duplicates once; a
-// range wider than /16 has none) for its description by unicast from one socket, paced, and keeps
-// one reply per address (the first read): from any sender after a broadcast, else from asked
+// range wider than /16 has none) for its description by unicast from a few sockets, paced, and
+// keeps one reply per address (the first read): from any sender after a broadcast, else from asked
 // addresses only. An address still silent when the wait ends is asked again, as often as its
-// retries allow; one that answered, to the broadcast or directly, is never asked (again). The
-// replies go through the decoder, model filter and description split of FindNetworkPrinters and
-// come back as its result list, with the same result codes and the same ownership: release the
-// list with FreeNetworkPrinterList. A request the system keeps refusing for several seconds ends
-// the scan with kResultNetworkFailure. `cancelled`, when given, is asked at least ten times a
-// second; once it says true the scan ends with kResultCancelled and no list.
+// retries allow; one that answered, to the broadcast or directly, is never asked (again). Without
+// a broadcast the scan ends as soon as every address has answered. The replies go through the
+// decoder, model filter and description split of FindNetworkPrinters and come back as its result
+// list, with the same result codes and the same ownership: release the list with
+// FreeNetworkPrinterList. A request the system keeps refusing for several seconds ends the scan
+// with kResultNetworkFailure. `cancelled`, when given, is asked at least ten times a second; once
+// it says true the scan ends with kResultCancelled and no list.
 ResultCode ScanAddresses(int versionKind, const ScanPlan& plan, const ModelListEntry* models,
                          const char* community, DiscoveredPrinter** list, int* count,
                          const ScanCancelled& cancelled = {});
