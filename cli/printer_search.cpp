@@ -18,7 +18,7 @@ std::string RangeText(const AddressRange& range) {
            std::to_string(range.prefixLength);
 }
 
-// "by broadcast, at 2 addresses and in 10.1.0.0/22 and 1 more range"
+// "by broadcast, at 2 addresses and in 10.1.0.0/22 and 1 more"
 std::string Where(const SearchScope& scope) {
     std::vector<std::string> parts;
     if (scope.broadcast)
