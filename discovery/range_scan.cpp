@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <optional>
 #include <unordered_set>
 #include <vector>
 
@@ -185,7 +184,8 @@ ResultCode Scan::Run(const uint8_t* request, size_t length, const ScanCancelled&
     int roundNumber = 0;
     Clock::time_point due = Clock::now(); // when the next request may leave
     Clock::time_point lastRequest = due;
-    std::optional<Clock::time_point> refusedSince;
+    bool refusing = false;          // the next request has been refused
+    Clock::time_point refusedSince; // the first refusal of the request
     size_t next = 0;
     for (;;) {
         if (cancelled && cancelled({next, round.size(), m_answered.size(), roundNumber}))
@@ -208,14 +208,15 @@ ResultCode Scan::Run(const uint8_t* request, size_t length, const ScanCancelled&
             if (!Send(peer, request, length)) {
                 // Refused (a full queue, a full neighbour table, or anything else): the same
                 // request is tried again, never skipped.
-                if (!refusedSince)
+                if (!refusing)
                     refusedSince = now;
-                if (now - *refusedSince >= kMostRefusedTime)
+                refusing = true;
+                if (now - refusedSince >= kMostRefusedTime)
                     return kResultNetworkFailure;
                 due = now + kRefusedSendWait;
                 break;
             }
-            refusedSince.reset();
+            refusing = false;
             due += target != nullptr && target->onLink ? kOnLinkInterval : kRoutedInterval;
             lastRequest = now;
             ++next;
