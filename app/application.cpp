@@ -57,6 +57,11 @@ bool CTolvaneApp::InitInstance() {
 
 bool CTolvaneApp::FirstInstance() {
     m_singleInstance = new SingleInstance(InstanceName, this);
-    return m_singleInstance->Claim(ResQString(IDS_MAIN_TITLE)) ==
-           SingleInstance::Outcome::FirstInstance;
+    const SingleInstance::Outcome outcome =
+        m_singleInstance->Claim(ResQString(IDS_MAIN_TITLE), m_commandLineFile);
+    // A file double-clicked while the window is open must not be dropped unseen: either the
+    // window takes it, or the operator is told.
+    if (outcome == SingleInstance::Outcome::FileNotTaken)
+        ShowFileNotHandedOver(WideOf(m_commandLineFile));
+    return outcome == SingleInstance::Outcome::FirstInstance;
 }

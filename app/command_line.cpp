@@ -34,7 +34,7 @@ QString HelpText() {
         "The window lists the printers that answer a search of the local network; tick the\n"
         "ones to update and press Download. FILE.rvk, when given, is the backup file the\n"
         "window starts with. Only one window runs per user: a second start brings the\n"
-        "first one forward.\n"
+        "first one forward and hands it FILE.rvk.\n"
         "\n"
         "  -h, --help     display this help and exit\n"
         "      --version  output version information and exit\n"

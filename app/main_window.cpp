@@ -19,6 +19,7 @@
 #include "ui/qt_text.h"
 #include "ui/sending_dialog.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -28,6 +29,8 @@
 #include <QVBoxLayout>
 
 namespace {
+
+constexpr int kHandoverPollMs = 50;
 
 // The window's measures are those of its template, in dialog units: a quarter of the average
 // character width across, an eighth of the font height down.
@@ -154,6 +157,8 @@ void CTolvaneDlg::BuildForm() {
     connect(m_closeButton, &QPushButton::clicked, this, &CTolvaneDlg::reject);
     connect(m_printerList, &CNetworkPrinterList::outOfMemoryStop, this,
             &CTolvaneDlg::OnOutOfMemoryStop);
+    m_handoverTimer.setInterval(kHandoverPollMs);
+    connect(&m_handoverTimer, &QTimer::timeout, this, &CTolvaneDlg::ApplyHandedOverFileWhenIdle);
 }
 
 void CTolvaneDlg::accept() {}
@@ -226,6 +231,24 @@ void CTolvaneDlg::OnOutOfMemoryStop() {
     m_stopping = true;
     QMetaObject::invokeMethod(
         this, [this] { done(kEndOutOfMemory); }, Qt::QueuedConnection);
+}
+
+bool CTolvaneDlg::HandOverFile(const QString& path) {
+    if (m_fileNameEdit->isReadOnly())
+        return false;
+    // Never applied inside the request: only the window's own event loop does.
+    m_handedOverFile = path;
+    m_handoverTimer.start();
+    return true;
+}
+
+void CTolvaneDlg::ApplyHandedOverFileWhenIdle() {
+    // The window runs modally itself; any other modal dialog or notice is one of its own.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal != this)
+        return;
+    m_handoverTimer.stop();
+    m_fileNameEdit->TakePath(m_handedOverFile);
 }
 
 void CTolvaneDlg::RefreshPrinters() {

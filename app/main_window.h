@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QString>
+#include <QTimer>
 
 class CDlgSetIPAddress;
 class CDlgSNMP;
@@ -42,6 +43,11 @@ class CTolvaneDlg : public QDialog, private DownloadForm {
 
     QString CommunityName() const { return m_communityName; }
 
+    // A file handed over by a second start: it goes into the file name field as a drop would,
+    // but only once no dialog of the window is open, so that a question on screen never names
+    // another file than the one it sends. False when the field cannot take it.
+    bool HandOverFile(const QString& path);
+
   protected:
     // Enter presses the focused button and does nothing elsewhere.
     void keyPressEvent(QKeyEvent* event) override;
@@ -60,6 +66,7 @@ class CTolvaneDlg : public QDialog, private DownloadForm {
     bool AnyRowTicked() const override;
     void Deliver();
     void OnOutOfMemoryStop();
+    void ApplyHandedOverFileWhenIdle();
 
     QIcon m_hIcon;
     PrinterTableLists m_lists; // hand-added printers, entries, models, results, delivery nodes
@@ -81,6 +88,8 @@ class CTolvaneDlg : public QDialog, private DownloadForm {
     QPushButton* m_communityButton = nullptr;
     QPushButton* m_downloadButton = nullptr;
     QPushButton* m_closeButton = nullptr;
+    QString m_handedOverFile;
+    QTimer m_handoverTimer;
     bool m_initialised = false;
     bool m_stopping = false;
 };

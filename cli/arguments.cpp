@@ -1,9 +1,13 @@
 #include "cli/arguments.h"
 
+#include "cli/targets_file.h"
+#include "cli/text_file.h"
 #include "discovery/snmp_codec.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -20,19 +24,21 @@ struct CommandRules {
 const CommandRules kCommands[] = {
     {"discover",
      CliCommand::Discover,
-     {"--community", "--community-file", "--address", "--range", "--no-broadcast", "--json",
-      "--wait", "--retries"}},
+     {"--community", "--community-file", "--targets", "--address", "--range", "--no-broadcast",
+      "--json", "--wait", "--retries"}},
     {"check", CliCommand::Check, {}},
     {"restore",
      CliCommand::Restore,
-     {"--all", "--community", "--community-file", "--address", "--range", "--no-broadcast",
-      "--parallel", "--stall-timeout", "--report", "--yes", "--wait", "--retries"}},
+     {"--all", "--community", "--community-file", "--targets", "--address", "--range",
+      "--no-broadcast", "--parallel", "--stall-timeout", "--report", "--yes", "--dry-run",
+      "--only-failed", "--force", "--wait", "--retries"}},
 };
 
 bool TakesValue(const std::string& option) {
-    return option == "--community" || option == "--community-file" || option == "--address" ||
-           option == "--range" || option == "--parallel" || option == "--stall-timeout" ||
-           option == "--report" || option == "--wait" || option == "--retries";
+    return option == "--community" || option == "--community-file" || option == "--targets" ||
+           option == "--address" || option == "--range" || option == "--parallel" ||
+           option == "--stall-timeout" || option == "--report" || option == "--only-failed" ||
+           option == "--wait" || option == "--retries";
 }
 
 // Printers have ordinary unicast addresses; these never name one.
@@ -132,6 +138,8 @@ bool ApplyOption(const std::string& option, const std::string& value, CliArgumen
         return Community(option, value, &scope.community, error);
     } else if (option == "--community-file") {
         scope.communityFile = value;
+    } else if (option == "--targets") {
+        arguments->targetsFile = value;
     } else if (option == "--address") {
         if (!PrinterAddress(value, error))
             return false;
@@ -162,6 +170,12 @@ bool ApplyOption(const std::string& option, const std::string& value, CliArgumen
         arguments->all = true;
     } else if (option == "--yes") {
         arguments->yes = true;
+    } else if (option == "--dry-run") {
+        arguments->dryRun = true;
+    } else if (option == "--only-failed") {
+        arguments->onlyFailed = value;
+    } else if (option == "--force") {
+        arguments->force = true;
     }
     return true;
 }
@@ -197,9 +211,21 @@ bool CheckPositionals(const std::vector<std::string>& positionals, CliArguments*
             arguments->targets.end())
             arguments->targets.push_back(*word);
     }
-    if (arguments->all == !arguments->targets.empty()) {
-        *error = arguments->all ? "restore takes --all or printer addresses, not both"
-                                : "restore needs --all or printer addresses";
+    if (arguments->all && !arguments->targets.empty()) {
+        *error = "restore takes --all or printer addresses, not both";
+        return false;
+    }
+    if (!arguments->onlyFailed.empty() && (arguments->all || !arguments->targets.empty())) {
+        *error = "--only-failed takes its printers from the report; give no --all or addresses";
+        return false;
+    }
+    if (arguments->force && arguments->onlyFailed.empty()) {
+        *error = "--force goes with --only-failed";
+        return false;
+    }
+    if (!arguments->all && arguments->targets.empty() && arguments->targetsFile.empty() &&
+        arguments->onlyFailed.empty()) {
+        *error = "restore needs --all, printer addresses, --targets or --only-failed";
         return false;
     }
     // Printers named by address are asked directly; the search options only widen --all.
@@ -287,7 +313,9 @@ bool ResolveCommunity(CliArguments* arguments, const char* environment, std::str
     if (!searches || scope->communityGiven)
         return true;
     if (!scope->communityFile.empty()) {
-        std::ifstream file(scope->communityFile, std::ios::binary);
+        // Through the UTF-16 path: Windows would read a narrow one in the ANSI code page.
+        std::ifstream file(std::filesystem::path(Utf8ToWide(scope->communityFile)),
+                           std::ios::binary);
         std::string line;
         if (!file || (!std::getline(file, line) && !file.eof())) {
             *error = scope->communityFile + ": cannot be read";
@@ -302,17 +330,77 @@ bool ResolveCommunity(CliArguments* arguments, const char* environment, std::str
     return true;
 }
 
+namespace {
+
+// One line of the targets file into the scope; the reason does not quote the line.
+bool TargetFromLine(const CsvLine& line, TargetLine* target, std::string* error) {
+    const std::vector<std::string>& fields = line.fields;
+    std::string ignored;
+    if (fields.size() > 3) {
+        *error = "more than three fields (ADDRESS or CIDR, COMMUNITY, LABEL)";
+        return false;
+    }
+    const std::string& where = fields.front();
+    target->single = where.find('/') == std::string::npos;
+    if (target->single && PrinterAddress(where, &ignored)) {
+        ParseIpv4Address(where, &target->range.network);
+        target->range.prefixLength = 32;
+    } else if (target->single || ParseAddressRange(where, &target->range) != RangeText::Valid) {
+        *error = target->single ? "the first field is not a printer address (a.b.c.d)"
+                                : "the first field is not a range in CIDR form from /16 to /32";
+        return false;
+    }
+    if (fields.size() > 1 && !fields[1].empty()) {
+        target->ownCommunity = true;
+        if (!Community("the community", fields[1], &target->community, error))
+            return false;
+    }
+    if (fields.size() > 2)
+        target->label = fields[2];
+    return true;
+}
+
+} // namespace
+
+bool ReadTargets(CliArguments* arguments, std::string* error) {
+    const std::string& path = arguments->targetsFile;
+    if (path.empty())
+        return true;
+    std::string text;
+    std::vector<CsvLine> lines;
+    if (!ReadTextFile(path, &text, error))
+        return false;
+    if (!SplitTargets(text, &lines, error)) {
+        *error = path + " " + *error;
+        return false;
+    }
+    SearchScope& scope = arguments->scope;
+    std::vector<AddressRange> ranges = scope.ranges;
+    for (const CsvLine& line : lines) {
+        TargetLine target;
+        if (!TargetFromLine(line, &target, error)) {
+            *error = path + " line " + std::to_string(line.number) + ": " + *error;
+            return false;
+        }
+        if (!target.single)
+            ranges.push_back(target.range);
+        scope.targetLines.push_back(std::move(target));
+    }
+    return ScanSize(ranges, error);
+}
+
 std::string UsageText() {
     return "Usage: tolvane-cli discover [--community NAME | --community-file FILE]\n"
-           "                            [--address ADDR]... [--range CIDR]... [--no-broadcast]\n"
-           "                            [--wait SECONDS] [--retries N] [--json]\n"
+           "                            [--targets FILE] [--address ADDR]... [--range CIDR]...\n"
+           "                            [--no-broadcast] [--wait SECONDS] [--retries N] [--json]\n"
            "  or:  tolvane-cli check FILE\n"
-           "  or:  tolvane-cli restore FILE (--all | ADDR...)\n"
+           "  or:  tolvane-cli restore FILE (--all | ADDR... | --targets FILE\n"
+           "                                 | --only-failed REPORT.json [--force])\n"
            "                            [--community NAME | --community-file FILE]\n"
            "                            [--address ADDR]... [--range CIDR]... [--no-broadcast]\n"
            "                            [--wait SECONDS] [--retries N]\n"
            "                            [--parallel N] [--stall-timeout SECONDS]\n"
-           "                            [--report FILE.json] [--yes]\n"
+           "                            [--report FILE.json | FILE.csv] [--yes] [--dry-run]\n"
            "  or:  tolvane-cli --help | --version\n";
 }
 
@@ -324,16 +412,21 @@ orchestration tool.
 
 Commands:
   discover            list the accepted printers: a table sorted by address
-                      (address, name, version; "-" when the printer gives no
-                      name), or with --json an array of {"address", "name",
-                      "version"} ("" for no name)
+                      (address, name, and the controller, engine and network
+                      versions its description gives; "-" for what it does not
+                      give; with --targets also the label), or with --json an
+                      array of {"address", "name", "label", "version",
+                      "versions": {"controller", "engine", "network"}} (""
+                      for what it does not give)
   check FILE          say whether FILE is a backup file for this product, or
                       which rule it breaks
-  restore FILE (--all | ADDR...)
+  restore FILE (--all | ADDR... | --targets FILE | --only-failed REPORT.json)
                       check FILE, then send it whole to every accepted printer
                       with a name that the search finds (--all), or to each ADDR
-                      that answers as an accepted printer with a name (the others
-                      are skipped and get nothing)
+                      and each printer of the targets file that answers as an
+                      accepted printer with a name (the others are skipped and
+                      get nothing), or again to the printers of an earlier
+                      report that were not sent the file
 
 Options:
   --community NAME    SNMP community of the search; without it, the first line
@@ -342,6 +435,15 @@ Options:
   --community-file FILE
                       read the community from the first line of FILE, so that
                       it does not show in the process list
+  --targets FILE      also ask the printers of FILE, one per line: ADDRESS or
+                      CIDR, then optionally ,COMMUNITY (asked with it instead of
+                      the run's; an empty field keeps the run's) and ,LABEL
+                      (shown in the tables and reports); CSV, so a field in
+                      double quotes may hold commas; blank lines and lines
+                      starting with # are ignored. For restore without --all the
+                      lines are the targets (a range line: every printer found
+                      in it). A bad line stops the run before anything is sent;
+                      the file is never shown and no report holds a community
   --address ADDR      also ask ADDR directly, for a printer that hears no
                       broadcast (behind a router); may be repeated
   --range CIDR        also ask every host address of CIDR directly (/16 to /32),
@@ -353,10 +455,11 @@ Options:
                       to 30, default 1); more for a slow link such as a VPN
   --retries N         ask an address that has not answered by the end of the
                       wait again, at most N times, each followed by the wait
-                      (0 to 5; default 1 for --address and ADDR arguments, 0 for
-                      --range addresses; a given N applies to both); a printer
-                      that answered is not asked again, the broadcast is sent
-                      once, e.g. --wait 3 --retries 2 for a branch behind a VPN
+                      (0 to 5; default 1 for single addresses: --address, ADDR
+                      and the address lines of --targets; 0 for the addresses of
+                      ranges; a given N applies to both); a printer that
+                      answered is not asked again, the broadcast is sent once,
+                      e.g. --wait 3 --retries 2 for a branch behind a VPN
   --json              discover: print JSON instead of a table
   --all               restore: every printer the search finds
   --parallel N        restore: send to at most N printers at once (1 to 64,
@@ -367,8 +470,24 @@ Options:
                       fails; a slow printer that keeps taking data is never cut
                       off; 0 waits without limit (0 to 86400, default 300)
   --report FILE.json  restore: write the outcome as JSON: {"file", "size",
-                      "printers": [{"address", "name", "outcome", "bytes",
-                      "seconds", "error"}], "sent", "failed"}
+                      "sha256", "printers": [{"address", "name", "label",
+                      "outcome", "bytes", "seconds", "error", "versions":
+                      {"controller", "engine", "network"}}], "sent", "failed"}
+  --report FILE.csv   restore: the same as CSV for a spreadsheet, one row per
+                      printer with the file's name, size and SHA-256 in each
+                      (UTF-8 with a byte-order mark, CR LF; a field that would
+                      start a formula gets a leading ')
+  --only-failed REPORT.json
+                      restore: send again to exactly the printers whose outcome
+                      in REPORT.json was not "sent", when the report was made
+                      for this FILE (its SHA-256); give --targets FILE again
+                      where printers have their own community
+  --force             with --only-failed: also for a report of another file, or
+                      one without the file's SHA-256
+  --dry-run           restore: check FILE and search, then show what would be
+                      sent to whom and what would be skipped and why; send
+                      nothing, write no report; exit 0 when a printer would be
+                      served
   --yes               restore: do not ask "Send FILE to N printers? [y/N]"
                       (asked only when standard input is a terminal)
   --help              show this help and exit
@@ -384,7 +503,8 @@ still written.
 Exit status:
   0    success (restore: every target sent)
   1    restore: a target failed, was skipped or cancelled; or the search failed
-  2    wrong arguments, or FILE is not a usable backup file (nothing sent)
+  2    wrong arguments, a bad targets file or report, or FILE is not a usable
+       backup file (nothing sent)
   3    restore: no target printer (none found, or every given address skipped)
   130  restore: interrupted by Ctrl-C (SIGINT)
   143  restore: ended by SIGTERM

@@ -25,11 +25,22 @@ constexpr int kMostWaitMs = 30000;
 constexpr int kMostRetries = 5;
 constexpr int kDefaultAddressRetries = 1;
 
+// One printer or range of a targets file, asked with the line's own community when it gives
+// one.
+struct TargetLine {
+    AddressRange range;  // a single address is a /32
+    bool single = false; // ADDRESS rather than CIDR
+    bool ownCommunity = false;
+    std::string community;
+    std::string label;
+};
+
 // Where discovery looks: the broadcast, single addresses and ranges.
 struct SearchScope {
     bool broadcast = true;
     std::vector<std::string> addresses;
     std::vector<AddressRange> ranges;
+    std::vector<TargetLine> targetLines; // --targets, read by ReadTargets
     std::string community;
     std::string communityFile;   // --community-file, read by ResolveCommunity
     bool communityGiven = false; // --community
@@ -42,12 +53,16 @@ struct CliArguments {
     std::string file;                 // check, restore
     bool all = false;                 // restore --all
     std::vector<std::string> targets; // restore ADDR..., each once, in the order given
+    std::string targetsFile;          // --targets, read by ReadTargets
     SearchScope scope;
     bool json = false; // discover --json
     int parallel = kDefaultParallel;
     int stallSeconds = kDefaultStallSeconds; // restore: 0 waits without limit
     std::string report;                      // restore --report
     bool yes = false;
+    bool dryRun = false;    // restore --dry-run
+    std::string onlyFailed; // restore --only-failed REPORT.json
+    bool force = false;     // with --only-failed: a report for another file, or without its digest
 };
 
 // Parses the words after the program name. False with a one-line reason for anything that does
@@ -60,6 +75,10 @@ bool ParseArguments(const std::vector<std::string>& words, CliArguments* argumen
 // built-in default. False with a one-line reason when the file cannot be read or the name is too
 // long. Commands that do not search are left alone.
 bool ResolveCommunity(CliArguments* arguments, const char* environment, std::string* error);
+
+// Reads --targets FILE into the search scope. False with "FILE line N: reason" (never quoting
+// the file, which may hold communities) for a bad line, or a reason when it cannot be read.
+bool ReadTargets(CliArguments* arguments, std::string* error);
 
 // The usage lines shown after an argument error, and the whole --help text.
 std::string UsageText();

@@ -4,6 +4,7 @@
 #include "platform/utf8.h"
 #include "text/inert_text.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -79,6 +80,21 @@ std::string PadRight(std::string_view text, size_t width) {
     if (count < width)
         padded.append(width - count, ' ');
     return padded;
+}
+
+void PrintColumns(const std::vector<std::vector<std::string>>& rows) {
+    std::vector<size_t> widths;
+    for (const auto& row : rows) {
+        widths.resize(std::max(widths.size(), row.size()), 0);
+        for (size_t column = 0; column < row.size(); ++column)
+            widths[column] = std::max(widths[column], CharacterCount(row[column]));
+    }
+    for (const auto& row : rows) {
+        std::string line;
+        for (size_t column = 0; column < row.size(); ++column)
+            line += PadRight(row[column], widths[column] + 2);
+        PrintOut(line.substr(0, line.find_last_not_of(' ') + 1));
+    }
 }
 
 void InstallConsoleNotices() {

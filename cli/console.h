@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum CliExit : int {
     kExitSuccess = 0,
@@ -34,6 +35,9 @@ std::string Fixed(double value, int decimals);
 std::string PadRight(std::string_view text, size_t width);
 // The characters of a UTF-8 text, the width a terminal gives most of them.
 size_t CharacterCount(std::string_view text);
+// Rows of cells (already inert) on standard output as aligned columns two spaces apart; the
+// first row is the heading.
+void PrintColumns(const std::vector<std::vector<std::string>>& rows);
 
 // Shows the core's notices (out of memory) as error lines: there is nobody to press OK.
 void InstallConsoleNotices();

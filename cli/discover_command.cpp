@@ -6,8 +6,6 @@
 #include "cli/status_line.h"
 #include "text/notices.h"
 
-#include <algorithm>
-
 namespace {
 
 // Printer texts are escaped before the columns are measured, so the table stays aligned.
@@ -15,22 +13,17 @@ std::string OrDash(const std::string& text) {
     return text.empty() ? "-" : Inert(text);
 }
 
-void PrintTable(const std::vector<FoundPrinter>& printers) {
-    size_t addressWidth = 7; // "ADDRESS"
-    size_t nameWidth = 4;    // "NAME"
+void PrintTable(const std::vector<FoundPrinter>& printers, bool labels) {
+    std::vector<std::vector<std::string>> rows = {
+        {"ADDRESS", "NAME", "CONTROLLER", "ENGINE", "NETWORK"}};
     for (const FoundPrinter& printer : printers) {
-        addressWidth = std::max(addressWidth, CharacterCount(printer.address));
-        nameWidth = std::max(nameWidth, CharacterCount(OrDash(printer.name)));
+        const PartVersions& versions = printer.versions;
+        rows.push_back({printer.address, OrDash(printer.name), OrDash(versions.controller),
+                        OrDash(versions.engine), OrDash(versions.network)});
     }
-    const auto row = [&](const std::string& address, const std::string& name,
-                         const std::string& version) {
-        const std::string line =
-            PadRight(address, addressWidth) + "  " + PadRight(name, nameWidth) + "  " + version;
-        PrintOut(line.substr(0, line.find_last_not_of(' ') + 1));
-    };
-    row("ADDRESS", "NAME", "VERSION");
-    for (const FoundPrinter& printer : printers)
-        row(printer.address, OrDash(printer.name), OrDash(printer.version));
+    for (size_t i = 0; labels && i < rows.size(); ++i)
+        rows[i].insert(rows[i].begin() + 2, i == 0 ? "LABEL" : OrDash(printers[i - 1].label));
+    PrintColumns(rows);
 }
 
 } // namespace
@@ -52,6 +45,6 @@ int RunDiscover(const CliArguments& arguments, int versionKind, const ModelListE
     if (arguments.json)
         PrintText(DiscoveredPrintersJson(printers));
     else if (!printers.empty())
-        PrintTable(printers);
+        PrintTable(printers, !arguments.scope.targetLines.empty());
     return kExitSuccess;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/part_versions.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -22,6 +24,8 @@ constexpr uint32_t kFleetBlockBytes = 64 * 1024;
 struct PrinterState {
     std::string address; // UTF-8, as every text of the tool
     std::string name;
+    std::string label; // of the target line that names the printer
+    PartVersions versions;
     Outcome outcome = Outcome::Waiting;
     uint64_t bytes = 0;
     double seconds = 0;

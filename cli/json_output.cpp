@@ -1,11 +1,14 @@
 #include "cli/json_output.h"
 
+#include "cli/csv_report.h"
 #include "cli/progress_output.h"
 #include "platform/utf8.h"
 #include "platform/whole_file.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 
@@ -35,18 +38,27 @@ std::string Dump(const nlohmann::json& value) {
     return out;
 }
 
+nlohmann::json VersionsJson(const PartVersions& versions) {
+    return {{"controller", versions.controller},
+            {"engine", versions.engine},
+            {"network", versions.network}};
+}
+
 } // namespace
 
 std::string DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers) {
     nlohmann::json array = nlohmann::json::array();
     for (const FoundPrinter& printer : printers)
-        array.push_back(
-            {{"address", printer.address}, {"name", printer.name}, {"version", printer.version}});
+        array.push_back({{"address", printer.address},
+                         {"name", printer.name},
+                         {"label", printer.label},
+                         {"version", printer.version},
+                         {"versions", VersionsJson(printer.versions)}});
     return Dump(array);
 }
 
 bool WriteRestoreReport(const std::string& path, const std::string& file, uint64_t size,
-                        const std::vector<PrinterState>& printers) {
+                        const std::string& sha256, const std::vector<PrinterState>& printers) {
     nlohmann::json array = nlohmann::json::array();
     int sent = 0;
     int failed = 0;
@@ -56,13 +68,19 @@ bool WriteRestoreReport(const std::string& path, const std::string& file, uint64
         array.push_back({
             {"address", printer.address},
             {"name", printer.name},
+            {"label", printer.label},
             {"outcome", OutcomeText(printer.outcome)},
             {"bytes", printer.bytes},
             {"seconds", std::round(printer.seconds * 1000) / 1000},
             {"error", printer.error},
+            {"versions", VersionsJson(printer.versions)},
         });
     }
-    const nlohmann::json report = {
-        {"file", file}, {"size", size}, {"printers", array}, {"sent", sent}, {"failed", failed}};
-    return WriteFileWhole(Utf8ToWide(path), Dump(report));
+    const nlohmann::json report = {{"file", file},      {"size", size}, {"sha256", sha256},
+                                   {"printers", array}, {"sent", sent}, {"failed", failed}};
+    std::string extension = path.substr(std::min(path.size(), path.rfind('.')));
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return WriteFileWhole(Utf8ToWide(path),
+                          extension == ".csv" ? RestoreReportCsv(report) : Dump(report));
 }

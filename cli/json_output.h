@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
-// discover --json: [{"address", "name", "version"}], "" for no name; ends with a line end.
+// discover --json: [{"address", "name", "label", "version", "versions": {"controller", "engine",
+// "network"}}], "" for what the printer does not give; ends with a line end.
 std::string DiscoveredPrintersJson(const std::vector<FoundPrinter>& printers);
 
-// Writes the restore report {"file", "size", "printers": [{"address", "name", "outcome",
-// "bytes", "seconds", "error"}], "sent", "failed"} whole or not at all. False when it cannot.
+// Writes the restore report whole or not at all: CSV for a path ending in ".csv" (any case),
+// else JSON {"file", "size", "sha256", "printers": [{"address", "name", "label", "outcome",
+// "bytes", "seconds", "error", "versions"}], "sent", "failed"}. False when it cannot.
 bool WriteRestoreReport(const std::string& path, const std::string& file, uint64_t size,
-                        const std::vector<PrinterState>& printers);
+                        const std::string& sha256, const std::vector<PrinterState>& printers);

@@ -14,6 +14,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 // The words after the program's name and TOLVANE_COMMUNITY (null when unset), in UTF-8.
@@ -28,7 +32,8 @@ int Run(const std::vector<std::string>& words, const char* environmentCommunity)
         std::fputs(UsageText().c_str(), stderr);
         return kExitUsage;
     }
-    if (!ResolveCommunity(&arguments, environmentCommunity, &error)) {
+    if (!ResolveCommunity(&arguments, environmentCommunity, &error) ||
+        !ReadTargets(&arguments, &error)) {
         PrintError(error);
         return kExitUsage;
     }
@@ -73,6 +78,8 @@ int Run(const std::vector<std::string>& words, const char* environmentCommunity)
 #ifdef _WIN32
 // Unicode arguments and environment, so that any path or name arrives whole.
 int wmain(int argc, wchar_t** argv) {
+    // DLLs loaded later come from system32 only, never from the program's folder.
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     const auto utf8 = [](const wchar_t* text) {
         return WideToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text)));
     };

@@ -1,17 +1,20 @@
 #pragma once
 
 #include "cli/arguments.h"
+#include "cli/part_versions.h"
 #include "discovery/model_list.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-// One accepted printer as the printer table would show it.
+// One accepted printer as the printer table would show it, and the versions of its parts.
 struct FoundPrinter {
     std::string address; // UTF-8
     std::string name;    // empty when the printer gives none (the table's locked "-" row)
     std::string version; // empty when the settings select none
+    PartVersions versions;
+    std::string label; // of the first target line that holds the address
 };
 
 // What a search tells its caller while it runs, and how the caller stops it; either may be
@@ -31,6 +34,13 @@ struct SearchWatch {
 // as the table's address column sorts. Returns 0, or the result code of the search.
 int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEntry* models,
                    std::vector<FoundPrinter>* found, const SearchWatch& watch = {});
+
+// An address in dotted form, and whether `range` holds the dotted `address`.
+std::string AddressText(uint32_t address);
+bool RangeHolds(const AddressRange& range, const std::string& address);
+
+// The label of the first target line that holds `address`; empty when none does.
+std::string LabelOf(const SearchScope& scope, const std::string& address);
 
 // One line for a failed search.
 std::string SearchFailureText(int code);

@@ -3,7 +3,6 @@
 #include "cli/console.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
@@ -124,21 +123,30 @@ void ProgressOutput::Finish(const std::vector<PrinterState>& printers) {
     std::fflush(m_stream);
 }
 
+void PrintPlan(const std::vector<PrinterState>& printers) {
+    std::vector<std::vector<std::string>> rows = {{"ADDRESS", "NAME", "LABEL", "PLAN", "WHY"}};
+    for (const PrinterState& printer : printers) {
+        const bool send = printer.outcome == Outcome::Waiting;
+        rows.push_back({printer.address, printer.name.empty() ? "-" : Inert(printer.name),
+                        printer.label.empty() ? "-" : Inert(printer.label), send ? "send" : "skip",
+                        Inert(printer.error)});
+    }
+    PrintColumns(rows);
+}
+
 void PrintSummary(const std::vector<PrinterState>& printers) {
-    using Row = std::array<std::string, 6>;
-    std::vector<Row> rows = {{"ADDRESS", "NAME", "OUTCOME", "BYTES", "SECONDS", "ERROR"}};
+    // Labels come from a targets file; without one the table keeps its columns.
+    const bool labels = std::any_of(printers.begin(), printers.end(),
+                                    [](const PrinterState& p) { return !p.label.empty(); });
+    std::vector<std::vector<std::string>> rows = {
+        {"ADDRESS", "NAME", "OUTCOME", "BYTES", "SECONDS", "ERROR"}};
     for (const PrinterState& printer : printers)
         rows.push_back({printer.address, printer.name.empty() ? "-" : Inert(printer.name),
                         OutcomeText(printer.outcome), std::to_string(printer.bytes),
                         Fixed(printer.seconds, 1), Inert(printer.error)});
-    std::array<size_t, 6> widths{};
-    for (const Row& row : rows)
-        for (size_t column = 0; column < row.size(); ++column)
-            widths[column] = std::max(widths[column], CharacterCount(row[column]));
-    for (const Row& row : rows) {
-        std::string line;
-        for (size_t column = 0; column < row.size(); ++column)
-            line += PadRight(row[column], widths[column] + 2);
-        PrintOut(line.substr(0, line.find_last_not_of(' ') + 1));
+    for (size_t i = 0; labels && i < rows.size(); ++i) {
+        const std::string& label = i == 0 ? "LABEL" : printers[i - 1].label;
+        rows[i].insert(rows[i].begin() + 2, label.empty() ? "-" : Inert(label));
     }
+    PrintColumns(rows);
 }

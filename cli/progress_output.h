@@ -32,5 +32,8 @@ class ProgressOutput {
     int m_liveLines = 0;
 };
 
+// restore --dry-run: what would be sent to whom, and what would be skipped and why.
+void PrintPlan(const std::vector<PrinterState>& printers);
+
 // The summary table on standard output: address, name, outcome, bytes, seconds, error.
 void PrintSummary(const std::vector<PrinterState>& printers);

@@ -13,6 +13,8 @@ struct DiscoveredPrinter {
     char16_t* wideName;
     char16_t* wideAddress;
     char16_t* wideVersion;
+    // The description as received, for callers that take more from it than the one version.
+    char16_t* wideDescription;
 };
 
 enum DiscoveryMode : int {

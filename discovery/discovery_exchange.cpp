@@ -234,6 +234,7 @@ ResultCode FreeNetworkPrinterList(int count, DiscoveredPrinter* list) {
         HeapFree(entry.wideName);
         HeapFree(entry.wideAddress);
         HeapFree(entry.wideVersion);
+        HeapFree(entry.wideDescription);
     }
     HeapFree(list);
     return kResultSuccess;

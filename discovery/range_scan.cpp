@@ -34,11 +34,22 @@ constexpr size_t kScanSockets = 4;
 // The longest wait between two looks at the cancel predicate.
 constexpr auto kCancelLookInterval = std::chrono::milliseconds(100);
 
-// One address to ask and how often it may be asked again while it stays silent.
+// The request of the broadcast; each group's follows, in the plan's order.
+constexpr size_t kBroadcastRequest = 0;
+
+// One address to ask, with which request, and how often it may be asked again while it stays
+// silent.
 struct Target {
     uint32_t host;
+    size_t request;
     int retries;
     bool onLink;
+};
+
+// An SNMP request as it goes on the wire.
+struct Request {
+    uint8_t bytes[kSnmpRequestBufferBytes];
+    size_t length;
 };
 
 // Whether the most specific route to `host` reaches it directly on a link. Without a known route
@@ -52,20 +63,27 @@ bool OnLink(const std::vector<Ipv4Route>& routes, uint32_t host) {
     return best == nullptr || best->onLink;
 }
 
-// The addresses of the plan, each once with the larger of its retries, ascending.
+// The addresses of the plan, each once per request with the larger of its retries, ascending.
 std::vector<Target> UniqueTargets(const ScanPlan& plan) {
     std::vector<Target> targets;
-    for (const uint32_t host : plan.addresses)
-        targets.push_back({host, plan.addressRetries, false});
-    for (const AddressRange& range : plan.ranges) {
-        for (const uint32_t host : HostAddresses(range))
-            targets.push_back({host, plan.rangeRetries, false});
+    for (size_t group = 0; group < plan.groups.size(); ++group) {
+        const size_t request = kBroadcastRequest + 1 + group;
+        for (const uint32_t host : plan.groups[group].addresses)
+            targets.push_back({host, request, plan.addressRetries, false});
+        for (const AddressRange& range : plan.groups[group].ranges) {
+            for (const uint32_t host : HostAddresses(range))
+                targets.push_back({host, request, plan.rangeRetries, false});
+        }
     }
     std::sort(targets.begin(), targets.end(), [](const Target& a, const Target& b) {
-        return a.host != b.host ? a.host < b.host : a.retries > b.retries;
+        if (a.host != b.host)
+            return a.host < b.host;
+        return a.request != b.request ? a.request < b.request : a.retries > b.retries;
     });
     targets.erase(std::unique(targets.begin(), targets.end(),
-                              [](const Target& a, const Target& b) { return a.host == b.host; }),
+                              [](const Target& a, const Target& b) {
+                                  return a.host == b.host && a.request == b.request;
+                              }),
                   targets.end());
     const std::vector<Ipv4Route> routes = Ipv4Routes();
     for (Target& target : targets)
@@ -76,8 +94,9 @@ std::vector<Target> UniqueTargets(const ScanPlan& plan) {
 // The scan's UDP sockets and the replies it has kept.
 class Scan {
   public:
-    Scan(std::vector<Target> targets, const ScanPlan& plan)
-        : m_targets(std::move(targets)), m_broadcast(plan.broadcast),
+    Scan(std::vector<Target> targets, std::vector<Request> requests, const ScanPlan& plan)
+        : m_targets(std::move(targets)), m_requests(std::move(requests)),
+          m_hosts(DistinctHosts(m_targets)), m_broadcast(plan.broadcast),
           m_wait(std::chrono::milliseconds(plan.waitMs)) {}
     ~Scan() {
         for (const SocketHandle socket : m_sockets)
@@ -86,12 +105,13 @@ class Scan {
     Scan(const Scan&) = delete;
     Scan& operator=(const Scan&) = delete;
 
-    ResultCode Run(const uint8_t* request, size_t length, const ScanCancelled& cancelled);
+    ResultCode Run(const ScanCancelled& cancelled);
     AnswerArray& Answers() { return m_answers; }
 
   private:
+    static size_t DistinctHosts(const std::vector<Target>& targets);
     bool Open();
-    bool Send(const sockaddr_in& target, const uint8_t* request, size_t length);
+    bool Send(const sockaddr_in& target, const Request& request);
     // The targets still silent that may be asked once more, their retries counted down.
     std::vector<size_t> SilentTargets();
     bool Asked(uint32_t host) const;
@@ -99,6 +119,8 @@ class Scan {
     ResultCode Drain(SocketHandle socket);
 
     std::vector<Target> m_targets; // ascending
+    std::vector<Request> m_requests;
+    size_t m_hosts; // a host asked with several communities counts once
     bool m_broadcast;
     Clock::duration m_wait;
     std::unordered_set<uint32_t> m_answered;
@@ -106,6 +128,13 @@ class Scan {
     std::vector<SocketHandle> m_sockets;
     size_t m_sent = 0; // requests sent, so the next one knows its socket
 };
+
+size_t Scan::DistinctHosts(const std::vector<Target>& targets) {
+    size_t hosts = 0;
+    for (size_t i = 0; i < targets.size(); ++i)
+        hosts += i == 0 || targets[i].host != targets[i - 1].host;
+    return hosts;
+}
 
 bool Scan::Open() {
     for (size_t i = 0; i < kScanSockets; ++i) {
@@ -117,10 +146,10 @@ bool Scan::Open() {
     return !m_broadcast || AllowBroadcast(m_sockets.front());
 }
 
-bool Scan::Send(const sockaddr_in& target, const uint8_t* request, size_t length) {
+bool Scan::Send(const sockaddr_in& target, const Request& request) {
     if (target.sin_addr.s_addr == htonl(INADDR_BROADCAST))
-        return SendBroadcast(m_sockets.front(), target, request, length);
-    if (!SendDatagram(m_sockets[m_sent % m_sockets.size()], target, request, length))
+        return SendBroadcast(m_sockets.front(), target, request.bytes, request.length);
+    if (!SendDatagram(m_sockets[m_sent % m_sockets.size()], target, request.bytes, request.length))
         return false;
     ++m_sent;
     return true;
@@ -172,7 +201,7 @@ ResultCode Scan::Drain(SocketHandle socket) {
     }
 }
 
-ResultCode Scan::Run(const uint8_t* request, size_t length, const ScanCancelled& cancelled) {
+ResultCode Scan::Run(const ScanCancelled& cancelled) {
     if (!Open())
         return kResultNetworkFailure;
     // The first round: the broadcast (an index past the targets), then every target.
@@ -205,7 +234,7 @@ ResultCode Scan::Run(const uint8_t* request, size_t length, const ScanCancelled&
             peer.sin_family = AF_INET;
             peer.sin_port = htons(kSnmpPort);
             peer.sin_addr.s_addr = htonl(broadcast ? INADDR_BROADCAST : target->host);
-            if (!Send(peer, request, length)) {
+            if (!Send(peer, m_requests[broadcast ? kBroadcastRequest : target->request])) {
                 // Refused (a full queue, a full neighbour table, or anything else): the same
                 // request is tried again, never skipped.
                 if (!refusing)
@@ -222,7 +251,7 @@ ResultCode Scan::Run(const uint8_t* request, size_t length, const ScanCancelled&
             ++next;
         }
         // Without a broadcast, once every target has answered nothing more can come.
-        const bool allAnswered = !m_broadcast && m_answered.size() == m_targets.size();
+        const bool allAnswered = !m_broadcast && m_answered.size() == m_hosts;
         Clock::time_point wake = next == round.size() ? lastRequest + m_wait : due;
         if (allAnswered || (next == round.size() && now >= wake)) {
             round = allAnswered ? std::vector<size_t>() : SilentTargets();
@@ -259,10 +288,15 @@ ResultCode ScanAddresses(int versionKind, const ScanPlan& plan, const ModelListE
     std::vector<Target> targets = UniqueTargets(plan);
     if (targets.empty() && !plan.broadcast)
         return kResultSuccess;
-    uint8_t request[kSnmpRequestBufferBytes];
-    const size_t length = SnmpBuildRequest(community, request);
-    Scan scan(std::move(targets), plan);
-    ResultCode result = scan.Run(request, length, cancelled);
+    std::vector<Request> requests(1 + plan.groups.size());
+    requests[kBroadcastRequest].length =
+        SnmpBuildRequest(community, requests[kBroadcastRequest].bytes);
+    for (size_t group = 0; group < plan.groups.size(); ++group) {
+        Request& request = requests[kBroadcastRequest + 1 + group];
+        request.length = SnmpBuildRequest(plan.groups[group].community.c_str(), request.bytes);
+    }
+    Scan scan(std::move(targets), std::move(requests), plan);
+    ResultCode result = scan.Run(cancelled);
     if (result == kResultSuccess)
         result = ListAcceptedAnswers(scan.Answers(), models, versionKind, list, count);
     return result == kResultSuccess && *count > 0 ? FillNarrowForms(list, count) : result;

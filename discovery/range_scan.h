@@ -7,7 +7,7 @@
 
 #include <cstddef>
 #include <functional>
-#include <span>
+#include <string>
 #include <vector>
 
 // Requests to hosts behind a router leave at most this often, so that a wide scan does not flood
@@ -22,14 +22,20 @@ constexpr int kOnLinkRequestsPerSecond = 300;
 // Replies are collected until this long after the last request, unless told otherwise.
 constexpr int kScanReplyWindowMs = 1000;
 
+// Hosts asked directly with one community.
+struct ScanGroup {
+    std::string community;
+    std::vector<uint32_t> addresses;  // single hosts, host byte order
+    std::vector<AddressRange> ranges; // every host address of each
+};
+
 // What a scan asks, and how patiently.
 struct ScanPlan {
-    bool broadcast = false;               // ask by limited broadcast first (never again)
-    std::vector<uint32_t> addresses;      // single hosts, host byte order
-    std::span<const AddressRange> ranges; // every host address of each
-    int waitMs = kScanReplyWindowMs;      // after the last request of each round
-    int addressRetries = 0;               // rounds for a single host still silent
-    int rangeRetries = 0;                 // rounds for a range's host still silent
+    bool broadcast = false;          // ask by limited broadcast first (never again)
+    std::vector<ScanGroup> groups;   // each host with its group's community
+    int waitMs = kScanReplyWindowMs; // after the last request of each round
+    int addressRetries = 0;          // rounds for a single host still silent
+    int rangeRetries = 0;            // rounds for a range's host still silent
 };
 
 // How far a scan has come.
@@ -43,8 +49,9 @@ struct ScanProgress {
 // Asked with the progress so far; true cancels the scan.
 using ScanCancelled = std::function<bool(const ScanProgress&)>;
 
-// Asks the broadcast, then every address and every host address of the ranges (duplicates once; a
-// range wider than /16 has none) for its description by unicast from a few sockets, paced, and
+// Asks the broadcast (with `community`), then every address and every host address of the ranges
+// of each group with the group's community (a host named twice with one community once; a range
+// wider than /16 has none) for its description by unicast from a few sockets, paced, and
 // keeps one reply per address (the first read): from any sender after a broadcast, else from asked
 // addresses only. An address still silent when the wait ends is asked again, as often as its
 // retries allow; one that answered, to the broadcast or directly, is never asked (again). Without

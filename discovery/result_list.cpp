@@ -43,8 +43,9 @@ ResultCode BuildResultList(const AnswerArray& answers, int versionKind, Discover
         DiscoveredPrinter& entry = entries[i];
         SplitDescription(answers[i]->description, versionKind, &entry.wideName, &entry.wideVersion);
         entry.wideAddress = HeapStrDup(answers[i]->address);
+        entry.wideDescription = HeapStrDup(answers[i]->description);
         if (entry.wideName == nullptr || entry.wideAddress == nullptr ||
-            entry.wideVersion == nullptr) {
+            entry.wideVersion == nullptr || entry.wideDescription == nullptr) {
             result = kResultOutOfMemory;
             break;
         }

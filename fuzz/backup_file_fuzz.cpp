@@ -12,6 +12,14 @@ constexpr std::string_view kDownloadKeyword = "@PJL ENTER LANGUAGE=DOWNLOAD";
 // The field starts after the keyword and the two bytes that follow it.
 constexpr size_t kFieldOffset = kDownloadKeyword.size() + 2;
 
+// The product code with A to Z in either case, and no other byte before, inside or after it.
+bool IsProductCode(std::string_view field) {
+    constexpr std::string_view kCode = "merin-aio-qtb";
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return field.size() == kCode.size() && std::equal(field.begin(), field.end(), kCode.begin(),
+                                                      [&](char a, char b) { return fold(a) == b; });
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -36,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view after = content.substr(std::min(keyword + kFieldOffset, size));
     if (after.substr(0, fieldLength) != std::string_view(field, fieldLength))
         std::abort();
-    if (CheckProductCode(field) && fieldLength != std::strlen("MERIN-AIO-QTB"))
+    if (CheckProductCode(field) != IsProductCode(std::string_view(field, fieldLength)))
         std::abort();
     return 0;
 }

@@ -13,9 +13,10 @@
 std::string WideToNarrow(std::u16string_view wide);
 std::u16string NarrowToWide(std::string_view narrow);
 
-// Text a device sent, such as a printer's description. On Windows, the ANSI code page, as
-// every narrow text there; elsewhere UTF-8 when its bytes are valid UTF-8, else Windows-1252,
-// the code page such devices use for their 8-bit texts.
+// Text a device sent, such as a printer's description, character for character (a byte-order
+// mark included). On Windows, the ANSI code page, as every narrow text there; elsewhere UTF-8
+// when its bytes are valid UTF-8, else Windows-1252, the code page such devices use for their
+// 8-bit texts.
 std::u16string DeviceTextToWide(std::string_view bytes);
 
 // Puts the narrow form of `wide` in `narrow` and, in `starts`, the offset in it at which the bytes

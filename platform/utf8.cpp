@@ -3,7 +3,6 @@
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsHighSurrogate(char32_t unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
@@ -99,8 +98,6 @@ std::string WideToUtf8(std::u16string_view wide) {
 std::u16string Utf8ToWide(std::string_view utf8, bool* valid) {
     if (valid != nullptr)
         *valid = true;
-    if (utf8.starts_with(kByteOrderMark))
-        utf8.remove_prefix(kByteOrderMark.size());
     std::u16string wide;
     wide.reserve(utf8.size());
     for (size_t at = 0; at < utf8.size();) {

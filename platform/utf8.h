@@ -20,7 +20,9 @@ void AppendUtf16(char32_t code, std::u16string& out);
 // The UTF-8 form of `wide`; a surrogate without its other half becomes U+FFFD.
 std::string WideToUtf8(std::u16string_view wide);
 
-// The UTF-16 form of `utf8`: a byte-order mark at the start is dropped, and each byte that
-// starts no well-formed sequence becomes U+FFFD (one per byte, as the Qt edition read such
-// text). `valid`, when given, tells whether every byte belonged to a character.
+// The UTF-16 form of `utf8`, character for character: a byte-order mark is kept as U+FEFF, not
+// dropped (the ANSI code page's conversion drops nothing either), so a text converted here
+// compares as it does on Windows; each byte that starts no well-formed sequence becomes U+FFFD
+// (one per byte, as the Qt edition read such text). `valid`, when given, tells whether every
+// byte belonged to a character.
 std::u16string Utf8ToWide(std::string_view utf8, bool* valid = nullptr);

@@ -7,7 +7,7 @@ namespace {
 bool NeedsEscape(char32_t c) {
     return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
            (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x200E ||
-           c == 0x200F || c == 0x061C;
+           c == 0x200F || c == 0x061C || c == 0xFEFF;
 }
 
 // A character below 0x100 is written as a byte (\x1b), others as a code point (\u202e); C1

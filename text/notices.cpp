@@ -35,6 +35,13 @@ void ShowFieldTooLong(int maxChars) {
     AppMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
 }
 
+void ShowFileNotHandedOver(const std::u16string& path) {
+    std::u16string text = ResString(IDS_FILE_NOT_HANDED_OVER);
+    if (const size_t at = text.find(u"%1"); at != std::u16string::npos)
+        text.replace(at, 2, path);
+    AppMessageBox(text, MB_OK | MB_ICONEXCLAMATION);
+}
+
 int ShowOutOfMemory() {
     return MessageBoxExW(nullptr, u"Out of Memory.\r\nProgram will be terminated.",
                          u"Out of Memory", MB_OK | MB_ICONEXCLAMATION);

@@ -27,6 +27,9 @@ bool ReportPrinterResult(ResultCode code, bool connected, const std::u16string& 
 // The notice for a community name holding a character it may not hold.
 void ShowInvalidCommunityName();
 
+// The notice of a second start whose file the running window did not take.
+void ShowFileNotHandedOver(const std::u16string& path);
+
 // "Please enter no more than N characters." for a field that holds more than `maxChars`.
 void ShowFieldTooLong(int maxChars);
 

@@ -52,6 +52,8 @@ constexpr StringEntry kStringTable[] = {
     {IDS_NOT_BACKUP_FILE, u"This file is not the backup file. Please verify the file."},
     {IDS_SELECT_PRINTERS, u"Please select printer(s) from the printer list."},
     {IDS_FILE_NOT_EXIST, u"Backup File does not exist. Please verify the file."},
+    {IDS_FILE_NOT_HANDED_OVER, u"Tolvane is already running but did not take the file\r\n%1\r\n\r\n"
+                               u"Open the file from the running window."},
     {IDS_MODEL_LIST, u"Korvil 2950MFP-D,Korvil 2950MFP-N"},
     {IDS_BACKUP_EXTENSION, u"rvk"},
     {IDS_BACKUP_FILTER, u"Backup File for Korvil 2950MFP(*.rvk)|*.rvk|All Files (*.*)|*.*||"},

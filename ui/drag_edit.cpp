@@ -46,7 +46,14 @@ void CDragEdit::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
-    // The path is not looked at here: existence and type are checked when the file is sent.
-    SetFieldText(this, FirstDroppedPath(event->mimeData()));
+    TakePath(FirstDroppedPath(event->mimeData()));
     event->acceptProposedAction();
+}
+
+bool CDragEdit::TakePath(const QString& path) {
+    if (isReadOnly())
+        return false;
+    // The path is not looked at here: existence and type are checked when the file is sent.
+    SetFieldText(this, path);
+    return true;
 }

@@ -10,6 +10,9 @@ class CDragEdit : public QLineEdit {
   public:
     using QLineEdit::QLineEdit;
 
+    // Puts `path` in the field as a drop does; false (the text unchanged) when it is read-only.
+    bool TakePath(const QString& path);
+
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

@@ -7,6 +7,7 @@
 #include "text/string_ids.h"
 #include "win32/main_dialog.h"
 #include "win32/message_box.h"
+#include "win32/running_window.h"
 #include "win32/window_text.h"
 
 #include <commctrl.h>
@@ -51,12 +52,11 @@ bool CTolvaneApp::FirstInstance() {
         return false;
     if (GetLastError() != ERROR_ALREADY_EXISTS)
         return true;
-    const std::u16string title = LoadResourceString(IDS_MAIN_TITLE);
-    if (HWND first = FindWindowW(nullptr, WideChars(title))) {
-        if (!IsWindowVisible(first))
-            ShowWindow(first, SW_SHOWNORMAL);
-        SetForegroundWindow(first);
-    }
+    // A file double-clicked while the window is open must not be dropped unseen: either the
+    // window takes it, or the operator is told.
+    if (!ReachRunningWindow(LoadResourceString(IDS_MAIN_TITLE), m_commandLineFile) &&
+        !m_commandLineFile.empty())
+        ShowFileNotHandedOver(m_commandLineFile);
     return false;
 }
 

@@ -23,7 +23,8 @@ class CTolvaneApp {
     const AppSettings& Settings() const { return m_settings; }
 
   private:
-    // True for the first instance; a later one shows and raises the first one's window.
+    // True for the first instance; a later one brings the first one's window forward and hands
+    // it its file.
     bool FirstInstance();
     void RegisterWindowClass();
 

@@ -11,7 +11,7 @@ constexpr char16_t kHelpText[] =
     u"The window lists the printers that answer a search of the local network; tick the "
     u"ones to update and press Download. FILE.rvk, when given, is the backup file the window "
     u"starts with. Only one window runs per user: a second start brings the first one "
-    u"forward.\r\n"
+    u"forward and hands it FILE.rvk.\r\n"
     u"\r\n"
     u"  -h, --help, /?\tthis help\r\n"
     u"  --version\tthe version\r\n"

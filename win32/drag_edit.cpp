@@ -1,5 +1,7 @@
 #include "win32/drag_edit.h"
 
+#include "win32/window_text.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -20,14 +22,19 @@ void CDragEdit::Attach(HWND edit) {
 }
 
 void CDragEdit::OnDropFiles(HDROP drop) {
-    if ((GetWindowLongW(m_hWnd, GWL_STYLE) & ES_READONLY) != 0)
-        return;
     const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
     std::wstring path(length + 1, L'\0');
     DragQueryFileW(drop, 0, path.data(), length + 1);
     path.resize(length);
+    TakePath(CoreText(path.c_str()));
+}
+
+bool CDragEdit::TakePath(std::u16string_view path) {
+    if ((GetWindowLongW(m_hWnd, GWL_STYLE) & ES_READONLY) != 0)
+        return false;
     // The field's typing limit does not apply to text the program puts in.
-    SetWindowTextW(m_hWnd, path.c_str());
+    SetWindowTextOf(m_hWnd, path);
+    return true;
 }
 
 LRESULT CALLBACK CDragEdit::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

@@ -7,6 +7,7 @@
 #include "text/string_ids.h"
 #include "win32/about_dialog.h"
 #include "win32/resource.h"
+#include "win32/running_window.h"
 #include "win32/window_text.h"
 
 #include <commdlg.h>
@@ -14,6 +15,9 @@
 #include <string>
 
 namespace {
+
+constexpr UINT_PTR kHandoverTimer = 1;
+constexpr UINT kHandoverPollMs = 50;
 
 // An address as its four bytes in decimal, most significant first.
 std::u16string DottedAddress(uint32_t address) {
@@ -102,6 +106,7 @@ BOOL CTolvaneDlg::OnInitDialog() {
     m_printerList.InitHeaderImages();
     m_printerList.InitialSort();
     SetWindowTextOf(m_hWnd, LoadResourceString(IDS_MAIN_TITLE));
+    MarkRunningWindow(m_hWnd);
     return TRUE;
 }
 
@@ -175,7 +180,7 @@ bool CTolvaneDlg::OnNotify(NMHDR* header, LRESULT* result) {
     }
 }
 
-bool CTolvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result) {
+bool CTolvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about;
         about.DoModal(m_hWnd);
@@ -186,7 +191,38 @@ bool CTolvaneDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT* result
         *result = reinterpret_cast<LRESULT>(m_hIcon);
         return true;
     }
+    if (message == WM_COPYDATA) {
+        *result = OnHandedOverPath(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        return true;
+    }
+    if (message == WM_TIMER && wParam == kHandoverTimer) {
+        ApplyHandedOverPathWhenIdle();
+        *result = 0;
+        return true;
+    }
+    if (message == WM_DESTROY)
+        UnmarkRunningWindow(m_hWnd);
     return false;
+}
+
+LRESULT CTolvaneDlg::OnHandedOverPath(const COPYDATASTRUCT* message) {
+    std::optional<std::u16string> path = HandedOverPath(message);
+    if (!path)
+        return FALSE;
+    // Never applied inside the sender's call: only the window's own message loop does.
+    m_handedOverPath = std::move(path);
+    SetTimer(m_hWnd, kHandoverTimer, kHandoverPollMs, nullptr);
+    return TRUE;
+}
+
+void CTolvaneDlg::ApplyHandedOverPathWhenIdle() {
+    // Every dialog of the window, and every notice, disables it while it is open.
+    if (!IsWindowEnabled(m_hWnd))
+        return;
+    KillTimer(m_hWnd, kHandoverTimer);
+    if (m_handedOverPath)
+        m_fileNameEdit.TakePath(*m_handedOverPath);
+    m_handedOverPath.reset();
 }
 
 bool CTolvaneDlg::DoDataExchange(bool save) {

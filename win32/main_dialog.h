@@ -10,6 +10,7 @@
 #include "win32/printer_list.h"
 #include "win32/sending_dialog.h"
 
+#include <optional>
 #include <string>
 
 // End code of the main window after an out-of-memory stop; it ends the program.
@@ -50,6 +51,10 @@ class CTolvaneDlg : public CDialog, private DownloadForm {
     void Deliver();
     // Ends the window once the lists could not be built.
     bool StopWhenOutOfMemory();
+    // A file handed over by a second start waits while a dialog of the window is open, so that
+    // a question on screen never names another file than the one it sends.
+    LRESULT OnHandedOverPath(const COPYDATASTRUCT* message);
+    void ApplyHandedOverPathWhenIdle();
 
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
@@ -63,4 +68,5 @@ class CTolvaneDlg : public CDialog, private DownloadForm {
     CNetworkPrinterList m_printerList;
     std::u16string m_backupFileName;
     CDragEdit m_fileNameEdit;
+    std::optional<std::u16string> m_handedOverPath;
 };

@@ -1,8 +1,6 @@
 #include "platform/network_interfaces.h"
 
-#include <winsock2.h>
-// After winsock2.h, whose types it needs.
-#include <iphlpapi.h>
+#include "platform/win32/ip_helper.h"
 
 #include <algorithm>
 #include <vector>
@@ -18,7 +16,7 @@ bool CarriesBroadcast(const IP_ADAPTER_ADDRESSES& adapter) {
 
 // The adapters with their IPv4 addresses; empty when the system cannot give them. The list's
 // size is only known by asking; it may grow between the two calls.
-std::vector<unsigned char> AdapterList() {
+std::vector<unsigned char> AdapterList(const IpHelper& ipHelper) {
     constexpr ULONG kFlags =
         GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
     ULONG size = 16 * 1024;
@@ -26,9 +24,9 @@ std::vector<unsigned char> AdapterList() {
     ULONG result = ERROR_BUFFER_OVERFLOW;
     for (int attempt = 0; attempt < 3 && result == ERROR_BUFFER_OVERFLOW; ++attempt) {
         buffer.resize(size);
-        result =
-            ::GetAdaptersAddresses(AF_INET, kFlags, nullptr,
-                                   reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+        result = ipHelper.getAdaptersAddresses(
+            AF_INET, kFlags, nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()),
+            &size);
     }
     if (result != NO_ERROR)
         buffer.clear();
@@ -43,7 +41,10 @@ const IP_ADAPTER_ADDRESSES* FirstAdapter(const std::vector<unsigned char>& buffe
 
 std::vector<unsigned> BroadcastInterfaces() {
     std::vector<unsigned> indexes;
-    const std::vector<unsigned char> buffer = AdapterList();
+    const IpHelper* ipHelper = LoadIpHelper();
+    if (ipHelper == nullptr)
+        return indexes;
+    const std::vector<unsigned char> buffer = AdapterList(*ipHelper);
     for (const IP_ADAPTER_ADDRESSES* adapter = FirstAdapter(buffer); adapter != nullptr;
          adapter = adapter->Next) {
         if (adapter->OperStatus != IfOperStatusUp || !CarriesBroadcast(*adapter) ||
@@ -58,14 +59,17 @@ std::vector<unsigned> BroadcastInterfaces() {
 
 std::vector<Ipv4Route> Ipv4Routes() {
     std::vector<Ipv4Route> routes;
+    const IpHelper* ipHelper = LoadIpHelper();
+    if (ipHelper == nullptr)
+        return routes;
     // The table's size is only known by asking; it may grow between the two calls.
     ULONG size = 16 * 1024;
     std::vector<unsigned char> buffer;
     DWORD result = ERROR_INSUFFICIENT_BUFFER;
     for (int attempt = 0; attempt < 3 && result == ERROR_INSUFFICIENT_BUFFER; ++attempt) {
         buffer.resize(size);
-        result =
-            ::GetIpForwardTable(reinterpret_cast<MIB_IPFORWARDTABLE*>(buffer.data()), &size, FALSE);
+        result = ipHelper->getIpForwardTable(reinterpret_cast<MIB_IPFORWARDTABLE*>(buffer.data()),
+                                             &size, FALSE);
     }
     if (result != NO_ERROR)
         return routes;

@@ -1,9 +1,9 @@
 #include "platform/sockets.h"
 
+#include "platform/win32/ip_helper.h"
+
 #include <mstcpip.h>
 #include <ws2tcpip.h>
-// After the socket headers, whose types it needs.
-#include <iphlpapi.h>
 
 #include <algorithm>
 #include <vector>
@@ -171,13 +171,17 @@ int UnacknowledgedFromTable(SocketHandle handle) {
     length = sizeof(remote);
     const bool peerKnown =
         ::getpeername(handle, reinterpret_cast<sockaddr*>(&remote), &length) == 0;
+    const IpHelper* ipHelper = LoadIpHelper();
+    if (ipHelper == nullptr)
+        return -1;
     ULONG size = 0;
     std::vector<unsigned char> buffer;
     DWORD result = ERROR_INSUFFICIENT_BUFFER;
     for (int attempt = 0; attempt < 3 && result == ERROR_INSUFFICIENT_BUFFER; ++attempt) {
         buffer.resize(std::max<ULONG>(size, sizeof(MIB_TCPTABLE)));
         size = static_cast<ULONG>(buffer.size());
-        result = ::GetTcpTable(reinterpret_cast<MIB_TCPTABLE*>(buffer.data()), &size, FALSE);
+        result =
+            ipHelper->getTcpTable(reinterpret_cast<MIB_TCPTABLE*>(buffer.data()), &size, FALSE);
     }
     if (result != NO_ERROR)
         return -1;

@@ -1,6 +1,7 @@
 // tolvane-cli run as a child process against simulated printers (tests/lab/cli.printers).
 #include "tests/lab/lab_environment.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -126,6 +127,8 @@ TEST_F(CliLab, CheckNamesTheRuleThatFailed) {
          ": not a backup file (no \"@PJL ENTER LANGUAGE=DOWNLOAD\" keyword)"},
         {"product.rvk", kHead + kKeyword + "MERIN-AIO-QTX \r\n", 2,
          ": wrong product (code \"MERIN-AIO-QTX\", expected \"MERIN-AIO-QTB\")"},
+        {"mark.rvk", kHead + kKeyword + "\xEF\xBB\xBFMERIN-AIO-QTB \r\n", 2,
+         ": wrong product (code \"\\ufeffMERIN-AIO-QTB\", expected \"MERIN-AIO-QTB\")"},
     };
     for (const Case& row : cases) {
         // A lock taken here does not bind a Windows program, which refuses a file another
@@ -150,25 +153,28 @@ TEST_F(CliLab, CheckNamesTheRuleThatFailed) {
 }
 
 TEST_F(CliLab, DiscoverListsAcceptedPrintersAsJson) {
-    using Found = std::vector<std::string>; // "address|name"
-    const Found everyone = {"10.77.6.1|Korvil 2950MFP-N",
-                            "10.77.6.2|Korvil 2950MFP-D",
-                            "10.77.6.4|",
-                            "10.77.6.5|Korvil 2950MFP-N",
-                            "10.77.20.7|Korvil 2950MFP-N",
-                            "10.77.20.200|Korvil 2950MFP-D"};
+    using Found = std::vector<std::string>; // "address|name|controller|engine|network"
+    const Found everyone = {"10.77.6.1|Korvil 2950MFP-N|2.20||1.10",
+                            "10.77.6.2|Korvil 2950MFP-D|2.20|3.30|",
+                            "10.77.6.4||||",
+                            "10.77.6.5|Korvil 2950MFP-N|||1.12",
+                            "10.77.20.7|Korvil 2950MFP-N|||1.13",
+                            "10.77.20.200|Korvil 2950MFP-D|||1.14"};
     struct Case {
         const char* why;
         QStringList options;
         Found expected;
     };
+    // Printers of their own community that ignore the first request with it.
+    const QString addressLine = Write(QStringLiteral("again.csv"), "10.77.14.1,west\n");
+    const QString rangeLine = Write(QStringLiteral("range.csv"), "10.77.14.4/30,west\n");
     const Case cases[] = {
         {"broadcast, a printer behind a router and a second subnet",
          {"--address", "10.77.6.5", "--range", "10.77.20.0/24"},
          everyone},
         {"the range alone: only its accepted printers",
          {"--no-broadcast", "--range", "10.77.20.0/24"},
-         {"10.77.20.7|Korvil 2950MFP-N", "10.77.20.200|Korvil 2950MFP-D"}},
+         {"10.77.20.7|Korvil 2950MFP-N|||1.13", "10.77.20.200|Korvil 2950MFP-D|||1.14"}},
         {"a range that holds only another model",
          {"--no-broadcast", "--range", "10.77.20.9/32"},
          {}},
@@ -178,15 +184,22 @@ TEST_F(CliLab, DiscoverListsAcceptedPrintersAsJson) {
          {}},
         {"a printer that ignores its first request, asked again by default",
          {"--no-broadcast", "--address", "10.77.6.21"},
-         {"10.77.6.21|Korvil 2950MFP-D"}},
+         {"10.77.6.21|Korvil 2950MFP-D|||1.21"}},
         {"heard by broadcast, named twice and inside a range: each printer once",
          {"--address", "10.77.6.1", "--address", "10.77.6.1", "--range", "10.77.6.0/30",
           "--retries", "2", "--wait", "0.5"},
-         {"10.77.6.1|Korvil 2950MFP-N", "10.77.6.2|Korvil 2950MFP-D", "10.77.6.4|"}},
+         {"10.77.6.1|Korvil 2950MFP-N|2.20||1.10", "10.77.6.2|Korvil 2950MFP-D|2.20|3.30|",
+          "10.77.6.4||||"}},
         {"an on-link /20: its first, a middle and its last host",
          {"--no-broadcast", "--range", "10.77.48.0/20"},
-         {"10.77.48.1|Korvil 2950MFP-N", "10.77.56.0|Korvil 2950MFP-D",
-          "10.77.63.254|Korvil 2950MFP-N"}},
+         {"10.77.48.1|Korvil 2950MFP-N|||5.01", "10.77.56.0|Korvil 2950MFP-D|||5.02",
+          "10.77.63.254|Korvil 2950MFP-N|||5.03"}},
+        {"an address line of a targets file, asked again with its own community",
+         {"--no-broadcast", "--targets", addressLine},
+         {"10.77.14.1|Korvil 2950MFP-N|||7.01"}},
+        {"a range line of a targets file, not asked again by default",
+         {"--no-broadcast", "--targets", rangeLine},
+         {}},
     };
     for (const Case& row : cases) {
         const CliRun run = Run(QStringList{"discover", "--json"} + row.options);
@@ -196,14 +209,22 @@ TEST_F(CliLab, DiscoverListsAcceptedPrintersAsJson) {
              QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).array()) {
             const QJsonObject printer = value.toObject();
             EXPECT_EQ(printer.value(QStringLiteral("version")), QStringLiteral("")) << row.why;
-            found.push_back((printer.value(QStringLiteral("address")).toString() + u'|' +
-                             printer.value(QStringLiteral("name")).toString())
-                                .toStdString());
+            QString line = printer.value(QStringLiteral("address")).toString() + u'|' +
+                           printer.value(QStringLiteral("name")).toString();
+            const QJsonObject versions = printer.value(QStringLiteral("versions")).toObject();
+            for (const char* part : {"controller", "engine", "network"})
+                line += u'|' + versions.value(QLatin1String(part)).toString();
+            found.push_back(line.toStdString());
         }
         EXPECT_EQ(found, row.expected) << row.why << ": " << run.out;
         EXPECT_EQ(run.err.find("no printers found") != std::string::npos, row.expected.empty())
             << row.why;
     }
+    const CliRun table = Run({"discover", "--no-broadcast", "--address", "10.77.6.2"});
+    EXPECT_NE(table.out.find("ADDRESS    NAME              CONTROLLER  ENGINE  NETWORK\n"
+                             "10.77.6.2  Korvil 2950MFP-D  2.20        3.30    -\n"),
+              std::string::npos)
+        << table.out;
 }
 
 // Where the tool's output holds a control character other than its own line ends: a C0 byte,
@@ -336,6 +357,163 @@ TEST_F(CliLab, RestoreToAddressesSendsOnlyToAcceptedNamedPrinters) {
         if (row.connections > 0) {
             EXPECT_TRUE(jobs.NextJob(30s) == backup);
         }
+    }
+    // A dry run shows the plan of a row above and connects to nobody.
+    for (const Case& row : cases) {
+        const long opensBefore = TcpActiveOpens();
+        const CliRun run = Run(QStringList{"restore", file, "--dry-run"} + row.targets);
+        EXPECT_EQ(run.exitCode, row.exitCode == 3 ? 3 : 0) << run.err;
+        EXPECT_EQ(TcpActiveOpens(), opensBefore);
+        for (const auto& [address, outcome] : row.outcomes) {
+            const std::string plan =
+                outcome.starts_with("sent") ? "send" : "skip  " + outcome.substr(10);
+            EXPECT_TRUE(std::regex_search(run.out, std::regex(address + " .* " + plan + "\n")))
+                << address << ": " << run.out;
+        }
+    }
+}
+
+TEST_F(CliLab, TargetsFileAsksEachPrinterWithItsOwnCommunityAndLabelsIt) {
+    const std::string backup = Backup(20000);
+    const QString file = Write(QStringLiteral("fleet.rvk"), backup);
+    // A name outside every code page: read through the functions that take any path.
+    const QString targets =
+        Write(QString::fromUtf8("fleet-\u6771\u4eac.csv"), "# three sites\r\n"
+                                                           "10.77.11.1,north,\"Hall, floor 1\"\r\n"
+                                                           "\r\n"
+                                                           "10.77.11.2 , south , South\r\n"
+                                                           "10.77.12.0/29,east,East\r\n");
+    const CliRun run = Run({"restore", file, "--targets", targets, "--report", ReportPath()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    QJsonObject report;
+    const auto outcomes = ReportOutcomes(&report);
+    const std::string sent = "sent " + std::to_string(backup.size()) + " ";
+    EXPECT_EQ(outcomes, (std::map<std::string, std::string>{{"10.77.11.1", sent},
+                                                            {"10.77.11.2", sent},
+                                                            {"10.77.12.1", sent},
+                                                            {"10.77.12.2", sent}}));
+    std::map<std::string, QString> labels;
+    for (const QJsonValue& printer : report.value(QStringLiteral("printers")).toArray())
+        labels[printer[QStringLiteral("address")].toString().toStdString()] =
+            printer[QStringLiteral("label")].toString();
+    EXPECT_EQ(labels, (std::map<std::string, QString>{{"10.77.11.1", "Hall, floor 1"},
+                                                      {"10.77.11.2", "South"},
+                                                      {"10.77.12.1", "East"},
+                                                      {"10.77.12.2", "East"}}));
+    EXPECT_TRUE(std::regex_search(run.out, std::regex("Korvil 2950MFP-D +South +sent"))) << run.out;
+    // Neither the output nor the report ever shows a community.
+    QFile reportFile(ReportPath());
+    ASSERT_TRUE(reportFile.open(QIODevice::ReadOnly));
+    const std::string reportText = reportFile.readAll().toStdString();
+    for (const char* community : {"north", "south", "east"})
+        for (const std::string* text : {&run.out, &run.err, &reportText})
+            EXPECT_EQ(text->find(community), std::string::npos) << community;
+    EXPECT_EQ(
+        report.value(QStringLiteral("sha256")).toString(),
+        QCryptographicHash::hash(QByteArray::fromStdString(backup), QCryptographicHash::Sha256)
+            .toHex());
+
+    // The same run as CSV, read by Python's csv module: the JSON's rows, and no formula.
+    const QString csv = m_dir.filePath(QStringLiteral("fleet.csv.report.csv"));
+    ASSERT_EQ(Run({"restore", file, "--targets", targets, "--report", csv}).exitCode, 0);
+    const CliRun rows = Run({"-c",
+                             "import csv, json, sys\n"
+                             "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
+                             "    print(json.dumps(list(csv.DictReader(f))))",
+                             csv},
+                            QStringLiteral("python3"));
+    const QJsonArray read = QJsonDocument::fromJson(QByteArray::fromStdString(rows.out)).array();
+    const QJsonArray printers = report.value(QStringLiteral("printers")).toArray();
+    ASSERT_EQ(read.size(), printers.size()) << rows.out << rows.err;
+    for (qsizetype i = 0; i < read.size(); ++i) {
+        const QJsonObject row = read[i].toObject();
+        QJsonObject expected = printers[i].toObject();
+        for (const QString& part : expected.value(QStringLiteral("versions")).toObject().keys())
+            expected[part] = expected.value(QStringLiteral("versions"))[part];
+        for (const char* field : {"file", "size", "sha256"})
+            expected[QLatin1String(field)] = report.value(QLatin1String(field));
+        expected.remove(QStringLiteral("versions"));
+        expected.remove(QStringLiteral("seconds")); // another run
+        if (expected[QStringLiteral("name")].toString().startsWith(u'='))
+            expected[QStringLiteral("name")] = "'" + expected[QStringLiteral("name")].toString();
+        for (const QString& key : expected.keys())
+            EXPECT_EQ(row.value(key).toString(), expected.value(key).toVariant().toString())
+                << key.toStdString() << " of row " << i;
+    }
+    QFile csvFile(csv);
+    ASSERT_TRUE(csvFile.open(QIODevice::ReadOnly));
+    const QByteArray csvBytes = csvFile.readAll();
+    EXPECT_TRUE(csvBytes.startsWith("\xEF\xBB\xBF"
+                                    "file,size,sha256,address,name,label,"));
+    EXPECT_EQ(csvBytes.count("\r\n"), csvBytes.count('\n'));
+    EXPECT_TRUE(csvBytes.contains(",'=1+2 Korvil 2950MFP-N,East,")) << csvBytes.toStdString();
+
+    // The run's community alone reaches none of them.
+    const QString plain = Write(QStringLiteral("plain.csv"), "10.77.11.1\n10.77.12.0/29\n");
+    const CliRun alone = Run({"discover", "--no-broadcast", "--targets", plain});
+    EXPECT_NE(alone.err.find("no printers found"), std::string::npos) << alone.out;
+
+    // A bad line: its number, nothing sent at all, the exit of a usage error.
+    const QString bad = Write(QStringLiteral("bad.csv"), "10.77.11.1,north\n10.77.11.300,north\n");
+    const std::vector<long> datagrams = DatagramsReadPerLink();
+    const CliRun refused = Run({"restore", file, "--targets", bad});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_NE(refused.err.find("bad.csv line 2: the first field is not a printer address"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(refused.err.find("north"), std::string::npos);
+    EXPECT_EQ(DatagramsReadPerLink(), datagrams);
+}
+
+TEST_F(CliLab, OnlyFailedSendsAgainToExactlyThePrintersThatFailed) {
+    const std::string backup = Backup(30000);
+    const QString file = Write(QStringLiteral("six.rvk"), backup);
+    const CliRun first = Run({"restore", file, "--all", "--no-broadcast", "--range",
+                              "10.77.13.0/29", "--report", ReportPath()});
+    EXPECT_EQ(first.exitCode, 1) << first.err;
+    const QString firstReport = m_dir.filePath(QStringLiteral("first.json"));
+    ASSERT_TRUE(QFile::rename(ReportPath(), firstReport));
+    QFile readBack(firstReport);
+    ASSERT_TRUE(readBack.open(QIODevice::ReadOnly));
+    QJsonObject undigested = QJsonDocument::fromJson(readBack.readAll()).object();
+    undigested.remove(QStringLiteral("sha256"));
+    const QString old =
+        Write(QStringLiteral("old.json"), QJsonDocument(undigested).toJson().toStdString());
+    const QString other = Write(QStringLiteral("other.rvk"), Backup(30001));
+    const QString notOurs = Write(QStringLiteral("not-ours.json"), "{\"printers\": 3}");
+    struct Case {
+        QStringList options;
+        int exitCode;
+        const char* says; // on standard error
+        long opens;
+    };
+    const Case cases[] = {
+        {{file, "--only-failed", firstReport}, 1, "", 2},
+        {{other, "--only-failed", firstReport}, 2, "first.json: was made for another file", 0},
+        {{file, "--only-failed", old}, 2, "old.json: does not say which file it was made for", 0},
+        {{file, "--only-failed", old, "--force"}, 1, "", 2},
+        {{file, "--only-failed", notOurs}, 2, "not-ours.json: not a restore report", 0},
+    };
+    for (const Case& row : cases) {
+        QFile::remove(ReportPath());
+        JobWatcher resetting3("10.77.13.3");
+        JobWatcher resetting5("10.77.13.5");
+        const long opensBefore = TcpActiveOpens();
+        const std::vector<long> datagrams = DatagramsReadPerLink();
+        const CliRun run =
+            Run(QStringList{"restore"} + row.options + QStringList{"--report", ReportPath()});
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+        EXPECT_NE(run.err.find(row.says), std::string::npos) << run.err;
+        EXPECT_EQ(TcpActiveOpens() - opensBefore, row.opens) << run.err;
+        if (row.opens == 0) {
+            EXPECT_EQ(DatagramsReadPerLink(), datagrams);
+            continue;
+        }
+        const auto outcomes = ReportOutcomes();
+        EXPECT_EQ(outcomes.size(), 2u);
+        EXPECT_EQ(outcomes.count("10.77.13.3") + outcomes.count("10.77.13.5"), 2u);
+        EXPECT_TRUE(resetting3.NextJob(30s) == backup.substr(0, 100));
+        EXPECT_TRUE(resetting5.NextJob(30s) == backup.substr(0, 100));
     }
 }
 

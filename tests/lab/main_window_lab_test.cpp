@@ -2,6 +2,7 @@
 // takes a hand-added address, and sends a backup file to the ticked printers over TCP.
 #include "app/main_window.h"
 #include "app/network_printer_list.h"
+#include "app/single_instance.h"
 #include "delivery/transport.h"
 #include "platform/socket_startup.h"
 #include "printers/printer_table.h"
@@ -15,6 +16,8 @@
 
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -151,6 +154,24 @@ class MainWindowLabTest : public QObject {
         // Nobody else got anything.
         QCOMPARE(rows()["10.77.3.16"].second, notCompleted);
         QVERIFY(!untouched.NextJob(0ms).has_value());
+
+        // The real program started with another file while this window is minimised: the
+        // window comes back and holds that file, and no second window stays.
+        QTemporaryDir runtimeDir;
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir.path()));
+        SingleInstance instance(QStringLiteral("Tolvane_Korvil_2950MFP"));
+        QCOMPARE(instance.Claim(window.windowTitle()), SingleInstance::Outcome::FirstInstance);
+        window.showMinimized();
+        const QString other = dir.filePath(QStringLiteral("B.rvk"));
+        QProcess second;
+        second.start(QString::fromLocal8Bit(qgetenv("TOLVANE_PROGRAM")), {other});
+        QVERIFY(second.waitForStarted(5000));
+        // This process serves the request meanwhile, so the wait lets its events run.
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 15000);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_VERIFY(!window.isMinimized());
+        // Taken at once, put in the field from the window's own event loop.
+        QTRY_COMPARE(window.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), other);
         SetAppMainWindow(nullptr);
     }
 };

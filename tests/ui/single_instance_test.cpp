@@ -1,8 +1,13 @@
+#include "app/main_window.h"
 #include "app/single_instance.h"
+#include "printers/file_handover.h"
+#include "tests/support/fake_discovery.h"
+#include "text/heap.h"
 #include "text/string_ids.h"
 #include "ui/qt_text.h"
 
 #include <QDialog>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -15,6 +20,8 @@ class SingleInstanceTest : public QObject {
   private slots:
     void initTestCase() {
         QVERIFY(m_runtimeDir.isValid());
+        // The main window's lists come from the program's heap.
+        TakeProcessHeap();
         // Both instances look for the lock and socket in the same private runtime folder.
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtimeDir.path()));
         m_program = QString::fromLocal8Bit(qgetenv("TOLVANE_PROGRAM"));
@@ -50,16 +57,63 @@ class SingleInstanceTest : public QObject {
         QVERIFY(!window.isVisible());
     }
 
-    void secondStartLeavesVisibleWindowShown() {
+    void secondStartRestoresMinimisedWindow() {
         QDialog window;
         window.setWindowTitle(ResQString(IDS_MAIN_TITLE));
         window.show();
         window.showMinimized();
+        QVERIFY(window.isMinimized());
 
         const StartResult second = StartSecondInstance();
         QCOMPARE(second.exitCode, 0);
-        QTest::qWait(300);
+        QTRY_VERIFY(!window.isMinimized());
         QVERIFY(window.isVisible());
+    }
+
+    // A second start in this process: its request is served by the nested event loop it waits in.
+    void handOver_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("dialogOpen");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<QString>("field");
+
+        QTest::newRow("idle: in the field") << QStringLiteral("/srv/b\u00fcro/B.rvk") << false
+                                            << true << QStringLiteral("/srv/b\u00fcro/B.rvk");
+        QTest::newRow("dialog open: taken, applied once it closes")
+            << "/srv/B.rvk" << true << true << "/srv/B.rvk";
+        QTest::newRow("relative: against the second start's folder")
+            << "B.rvk" << false << true << QDir::current().absoluteFilePath("B.rvk");
+        QTest::newRow("longer than the path slot: refused")
+            << QString(kHandoverMaxUnits + 1, QChar('p')).replace(0, 1, '/') << false << false
+            << "/srv/A.rvk";
+    }
+
+    void handOver() {
+        QFETCH(QString, file);
+        QFETCH(bool, dialogOpen);
+        QFETCH(bool, taken);
+        QFETCH(QString, field);
+
+        FakeDiscovery discovery;
+        discovery.Answer(0);
+        CTolvaneDlg window(QStringLiteral("/srv/A.rvk"));
+        window.show();
+        auto* edit = window.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QDialog dialog(&window);
+        dialog.setWindowModality(Qt::ApplicationModal);
+        if (dialogOpen)
+            dialog.show();
+
+        SingleInstance second(QStringLiteral("Tolvane_Korvil_2950MFP"));
+        QCOMPARE(second.Claim(ResQString(IDS_MAIN_TITLE), file),
+                 taken ? SingleInstance::Outcome::AnotherRuns
+                       : SingleInstance::Outcome::FileNotTaken);
+        if (dialogOpen) {
+            QTest::qWait(300);
+            QCOMPARE(edit->text(), QStringLiteral("/srv/A.rvk"));
+            dialog.hide();
+        }
+        QTRY_COMPARE(edit->text(), field);
     }
 
   private:

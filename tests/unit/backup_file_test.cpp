@@ -85,6 +85,9 @@ TEST_F(BackupFileTest, ChecksMarkersKeywordAndProductCode) {
          "MERIN-AIO-QTB", true},
         {"keyword at the very end: empty field", kMarker + kKeyword, true, "", false},
         {"space first: empty field", kMarker + kKeyword + "\r\n MERIN-AIO-QTB", true, "", false},
+        {"a byte-order mark before the code is a wrong code",
+         "@PJL COMMENT VERSION:NICBOOT=0.\n" + kKeyword + "\r\n\xEF\xBB\xBFMERIN-AIO-QTB", true,
+         "\xEF\xBB\xBFMERIN-AIO-QTB", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);

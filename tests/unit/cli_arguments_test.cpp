@@ -1,7 +1,9 @@
 #include "cli/arguments.h"
+#include "platform/utf8.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -33,6 +35,12 @@ std::string Summary(const CliArguments& a) {
         out << " wait=" << a.scope.waitMs;
     if (a.scope.retries)
         out << " retries=" << *a.scope.retries;
+    if (a.dryRun)
+        out << " dry-run";
+    if (!a.onlyFailed.empty())
+        out << " only-failed=" << a.onlyFailed << (a.force ? " force" : "");
+    if (!a.targetsFile.empty())
+        out << " targets-file=" << a.targetsFile;
     return out.str();
 }
 
@@ -97,6 +105,18 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
          {"restore", "b.rvk", "10.0.0.1", "--wait=30", "--retries", "5", "--wait", "2.5"},
          "restore file=b.rvk all=0 targets=10.0.0.1, addresses= ranges=" + kDefaults +
              " wait=2500 retries=5"},
+        {"a targets file is enough for restore",
+         {"restore", "b.rvk", "--targets", "fleet.csv", "10.0.0.1", "--dry-run"},
+         "restore file=b.rvk all=0 targets=10.0.0.1, addresses= ranges=" + kDefaults +
+             " dry-run targets-file=fleet.csv"},
+        {"the printers that failed in a report",
+         {"restore", "b.rvk", "--only-failed", "r.json", "--force"},
+         "restore file=b.rvk all=0 targets= addresses= ranges=" + kDefaults +
+             " only-failed=r.json force"},
+        {"a targets file widens --all and discover",
+         {"discover", "--targets=fleet.csv"},
+         "discover file= all=0 targets= addresses= ranges=" + kDefaults +
+             " targets-file=fleet.csv"},
         {"--help anywhere",
          {"restore", "--bogus", "--help"},
          "help file= all=0 targets= addresses= ranges=" + kDefaults},
@@ -138,8 +158,19 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
         {"restore without file", {"restore", "--all"}, "restore needs a FILE", false},
         {"restore without targets",
          {"restore", "b.rvk"},
-         "needs --all or printer addresses",
+         "needs --all, printer addresses, --targets or --only-failed",
          false},
+        {"targets on check", {"check", "b.rvk", "--targets=f"}, "unknown option", false},
+        {"a dry run of discover", {"discover", "--dry-run"}, "unknown option", false},
+        {"only failed and all",
+         {"restore", "b.rvk", "--all", "--only-failed=r.json"},
+         "takes its printers from the report",
+         false},
+        {"only failed and an address",
+         {"restore", "b.rvk", "10.0.0.1", "--only-failed=r.json"},
+         "takes its printers from the report",
+         false},
+        {"force alone", {"restore", "b.rvk", "--all", "--force"}, "goes with --only-failed", false},
         {"restore with both", {"restore", "b.rvk", "--all", "10.0.0.1"}, "not both", false},
         {"search options need --all",
          {"restore", "b.rvk", "10.0.0.1", "--range", "10.0.0.0/24"},
@@ -183,11 +214,79 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
     }
 }
 
+TEST(CliArguments, TargetsFileGivesLinesOrTheNumberOfTheFirstBadOne) {
+    const std::string path = ::testing::TempDir() + "targets.csv";
+    std::string sixteenRanges;
+    for (int i = 0; i <= 16; ++i)
+        sixteenRanges += "10." + std::to_string(i) + ".0.0/16\n";
+    const struct {
+        const char* why;
+        std::string content;
+        std::string expected; // the lines, or the end of the error
+        bool accepted = true;
+    } cases[] = {
+        {"comments, blank lines, a byte-order mark and CR LF",
+         "\xEF\xBB\xBF# fleet\r\n\r\n10.0.0.1\r\n   # moved\n\t\n", "10.0.0.1/32 single run ;"},
+        {"quoted fields with commas and quotes", "10.1.0.9/24,\"pub,lic\",\"Hall \"\"A\"\", 2\"\n",
+         "10.1.0.0/24 range pub,lic Hall \"A\", 2;"},
+        {"an empty community is the run's; spaces around fields go",
+         " 10.0.0.2 ,, Store \n10.0.0.3 , ink\n",
+         "10.0.0.2/32 single run Store;10.0.0.3/32 single ink ;"},
+        {"a bad address, by number, not quoted", "10.0.0.1\n# c\nsecret,x\n",
+         "targets.csv line 3: the first field is not a printer address (a.b.c.d)", false},
+        {"a broadcast address", "255.255.255.255",
+         "line 1: the first field is not a printer address (a.b.c.d)", false},
+        {"a range wider than /16", "10.0.0.0/15",
+         "line 1: the first field is not a range in CIDR "
+         "form from /16 to /32",
+         false},
+        {"a long community", "10.0.0.1," + std::string(33, 's'),
+         "line 1: the community takes at most 32 bytes", false},
+        {"four fields", "10.0.0.1,a,b,c",
+         "line 1: more than three fields (ADDRESS or CIDR, "
+         "COMMUNITY, LABEL)",
+         false},
+        {"an open quote", "10.0.0.1,\"secret", "line 1: a quoted field is not closed properly",
+         false},
+        {"text after a quote", "10.0.0.1,\"a\"b", "line 1: a quoted field is not closed properly",
+         false},
+        {"more than sixteen /16 ranges", sixteenRanges, "sixteen /16 ranges); scan them in parts",
+         false},
+    };
+    for (const auto& row : cases) {
+        std::ofstream(path, std::ios::binary) << row.content;
+        CliArguments arguments;
+        std::string error;
+        ASSERT_TRUE(ParseArguments({"discover", "--targets", path}, &arguments, &error));
+        ASSERT_EQ(ReadTargets(&arguments, &error), row.accepted) << row.why << ": " << error;
+        std::string shown = row.accepted ? "" : error;
+        for (const TargetLine& line :
+             row.accepted ? arguments.scope.targetLines : std::vector<TargetLine>()) {
+            const uint32_t n = line.range.network;
+            shown += std::to_string(n >> 24) + '.' + std::to_string((n >> 16) & 0xFF) + '.' +
+                     std::to_string((n >> 8) & 0xFF) + '.' + std::to_string(n & 0xFF) + '/' +
+                     std::to_string(line.range.prefixLength) +
+                     (line.single ? " single " : " range ") +
+                     (line.ownCommunity ? line.community : "run") + ' ' + line.label + ';';
+        }
+        EXPECT_TRUE(shown.ends_with(row.expected)) << row.why << ": " << shown;
+        EXPECT_EQ(shown.find("secret"), std::string::npos) << row.why;
+    }
+    CliArguments arguments;
+    std::string error;
+    ASSERT_TRUE(ParseArguments({"discover", "--targets", path + "-none"}, &arguments, &error));
+    EXPECT_FALSE(ReadTargets(&arguments, &error));
+    EXPECT_TRUE(error.ends_with("-none: cannot be read")) << error;
+}
+
 TEST(CliArguments, CommunityComesFromTheOptionTheFileTheEnvironmentOrTheDefault) {
     const std::string file = ::testing::TempDir() + "community", tooLong = file + "-long";
     const std::string longName(33, 'c');
     std::ofstream(file, std::ios::binary) << "from-file\r\nsecond line\n";
     std::ofstream(tooLong) << longName;
+    // Greek: outside the ANSI code page of a Western Windows.
+    const std::string greek = ::testing::TempDir() + "κοινότητα";
+    std::ofstream(std::filesystem::path(Utf8ToWide(greek))) << "greek\n";
     const struct {
         const char* why;
         std::vector<std::string> words;
@@ -202,6 +301,7 @@ TEST(CliArguments, CommunityComesFromTheOptionTheFileTheEnvironmentOrTheDefault)
         {"no file", {"discover", "--community-file", file + "-none"}, "", "cannot be read", false},
         {"a folder", {"discover", "--community-file=/"}, "", "cannot be read", false},
         {"too long", {"discover", "--community-file", tooLong}, "", "at most 32 bytes", false},
+        {"a name in Greek", {"discover", "--community-file", greek}, "", "greek"},
         {"no search, no community", {"check", "b.rvk"}, longName.c_str(), "orchid"},
     };
     for (const auto& row : cases) {

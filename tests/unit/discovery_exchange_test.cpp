@@ -169,9 +169,9 @@ TEST_F(DiscoveryRun, OutOfMemoryAtEachAllocationIsReportedWithoutLeaks) {
         ASSERT_EQ(m_count, 2);
         Release();
     }
-    // Two descriptions, three filter copies, the array, two entries of four texts, six
-    // narrow texts.
-    EXPECT_EQ(allocations, 2 + 3 + 1 + 8 + 6);
+    // Two descriptions, three filter copies, the array, two entries of five texts (the copy of
+    // the description among them), six narrow texts.
+    EXPECT_EQ(allocations, 2 + 3 + 1 + 10 + 6);
     const long narrowStart = allocations - 6;
     for (long n = 1; n <= allocations; ++n) {
         SCOPED_TRACE(n);

@@ -35,6 +35,7 @@ TEST(InertText, EscapesWhatCouldSteerADisplay) {
          "b\xE2\x80\xAE"
          "c",
          "a\\u2028b\\u202ec"},
+        {"a byte-order mark before a name", "\xEF\xBB\xBFKorvil", "\\ufeffKorvil"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);

@@ -37,6 +37,7 @@ TEST(TextConvert, NarrowIsTheAnsiCodePage) {
     if (::GetACP() != 1252)
         GTEST_SKIP() << "these rows are for Windows-1252";
     EXPECT_EQ(NarrowToWide("B\xFCro \x80"), u"Büro €");
+    EXPECT_EQ(NarrowToWide("\xEF\xBB\xBFMERIN"), u"ï»¿MERIN") << "a byte-order mark is 3 letters";
     EXPECT_EQ(WideToNarrow(u"Büro €"), "B\xFCro \x80");
     EXPECT_EQ(DeviceTextToWide("B\xC3\xBCro"), u"BÃ¼ro") << "no UTF-8 guess";
     std::string narrow;
@@ -62,10 +63,10 @@ TEST(TextConvert, NarrowAndWideAsUtf8) {
         std::u16string wide;
     } toWide[] = {
         {"two and four bytes", "B\xC3\xBCro \xF0\x9F\x96\xA8", u"Büro \U0001F5A8"},
-        {"a byte-order mark at the start is dropped",
+        {"a byte-order mark is kept, at the start as anywhere",
          "\xEF\xBB\xBF"
          "a\xEF\xBB\xBF",
-         u"a\uFEFF"},
+         u"\uFEFFa\uFEFF"},
         {"each byte of a cut sequence is one U+FFFD", "a\xE2\x82z", u"a\uFFFD\uFFFDz"},
         {"overlong, surrogate and too large forms, byte by byte",
          "\xC0\x8A\xED\xA0\x80\xF4\x90\x80\x80", std::u16string(9, u'\uFFFD')},
@@ -97,7 +98,8 @@ TEST(TextConvert, NarrowAndWideAsUtf8) {
 TEST(TextConvert, DeviceTextIsUtf8ElseWindows1252) {
     EXPECT_EQ(DeviceTextToWide("\xEF\xBB\xBF"
                                "B\xC3\xBCro"),
-              u"Büro");
+              u"\uFEFFBüro")
+        << "a byte-order mark stays as received";
     EXPECT_EQ(DeviceTextToWide("B\xFCro \x80\x81\x9F"), u"Büro €\u0081Ÿ");
     EXPECT_EQ(DeviceTextToWide("\xE2\x82"), u"â‚") << "a cut sequence is not UTF-8";
 }

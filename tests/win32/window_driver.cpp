@@ -2,7 +2,8 @@
 // printers: window_driver TOLVANE.EXE BACKUP.rvk (Windows paths). Starts the window, checks the
 // printers listed, adds the one behind the router, ticks all, delivers, answers the boxes and
 // checks the outcome per printer; cancels a delivery held by a printer that never reads; then a
-// second start must bring the first window forward.
+// second start with another file must restore the minimised first window, bring it forward and
+// leave that file in its field, with no second window.
 // Exit status 0 when all holds, 1 with the reason on standard error.
 #include "printers/printer_table.h"
 #include "text/string_ids.h"
@@ -242,15 +243,39 @@ int wmain(int argc, wchar_t** argv) {
     SetForegroundWindow(front);
     if (GetForegroundWindow() != front)
         Fail(L"the driver's window did not come to the front");
-    PROCESS_INFORMATION second = Start(argv[1], L"");
+    ShowWindow(window, SW_MINIMIZE);
+    WaitUntil([&] { return IsIconic(window) != 0; });
+    if (!IsIconic(window))
+        Fail(L"the window did not minimise");
+    // B.rvk beside the first file; it need not exist to be handed over.
+    std::wstring other = argv[2];
+    other = other.substr(0, other.find_last_of(L'\\') + 1) + L"B.rvk";
+    PROCESS_INFORMATION second = Start(argv[1], L"\"" + other + L"\"");
     DWORD status = 1;
     if (WaitForSingleObject(second.hProcess, 30000) != WAIT_OBJECT_0 ||
         !GetExitCodeProcess(second.hProcess, &status) || status != 0)
         Fail(L"the second start did not end with 0 within 30 s");
-    for (int i = 0; i < 50 && GetForegroundWindow() != window; ++i)
-        Sleep(100);
+    WaitUntil([&] { return !IsIconic(window) && GetForegroundWindow() == window; });
+    if (IsIconic(window))
+        Fail(L"the second start did not restore the minimised window");
     if (GetForegroundWindow() != window)
         Fail(L"the second start did not bring the first window forward");
+    // The text comes over by WM_GETTEXT, which the system carries between processes.
+    const auto field = [&] {
+        wchar_t text[512] = {};
+        SendMessageW(GetDlgItem(window, IDC_FILE_NAME), WM_GETTEXT, 512,
+                     reinterpret_cast<LPARAM>(text));
+        return std::wstring(text);
+    };
+    WaitUntil([&] { return field() == other; });
+    if (field() != other)
+        Fail(L"the file field holds " + field() + L", not " + other);
+    const std::wstring title = Wide(ResString(IDS_MAIN_TITLE));
+    int windows = 0;
+    for (HWND found = nullptr; (found = FindWindowExW(nullptr, found, nullptr, title.c_str()));)
+        ++windows;
+    if (windows != 1)
+        Fail(L"not one window titled as the main window but " + std::to_wstring(windows));
 
     PostMessageW(window, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(g_tolvane.hProcess, 30000) != WAIT_OBJECT_0 ||

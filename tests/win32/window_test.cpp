@@ -1,6 +1,7 @@
 // The window's dialogs in this process, driven by messages. A modal dialog is driven from a
 // thread timer that its own modal loop dispatches; notices go to the recorder and the search to
 // the fake, so nothing is shown and no packet is sent.
+#include "printers/file_handover.h"
 #include "printers/printer_table.h"
 #include "tests/support/fake_discovery.h"
 #include "tests/support/message_box_recorder.h"
@@ -21,6 +22,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -367,6 +369,60 @@ TEST_F(MainWindow, EnterPressesOnlyAFocusedButtonAndKeepsTheWindow) {
                                 }});
     EXPECT_EQ(result, IDCANCEL);
 }
+
+// A step that waits: it runs again at each tick until `done` holds (3 s at most).
+std::function<void(HWND, HWND)> Until(std::function<bool(HWND dialog)> done) {
+    auto tries = std::make_shared<int>(0);
+    return [done, tries](HWND d, HWND) {
+        if (!done(d) && ++*tries < 300)
+            --g_drive->next;
+    };
+}
+
+struct HandoverRow {
+    ULONG_PTR tag;
+    std::string payload;
+    bool aboutOpen; // while the message comes
+    LRESULT taken;
+    const char16_t* field;
+};
+
+class MainWindowHandover : public MainWindow, public ::testing::WithParamInterface<HandoverRow> {};
+
+TEST_P(MainWindowHandover, TakesOnlyItsOwnMessageAndAppliesItOnceNoDialogIsOpen) {
+    const HandoverRow& row = GetParam();
+    const auto field = [](HWND d) { return WindowText(GetDlgItem(d, IDC_FILE_NAME)); };
+    int waited = 0;
+    Run({[&](HWND d, HWND) {
+             if (row.aboutOpen)
+                 PostMessageW(d, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+         },
+         [&](HWND d, HWND) {
+             std::string payload = row.payload;
+             COPYDATASTRUCT message{row.tag, static_cast<DWORD>(payload.size()), payload.data()};
+             EXPECT_EQ(SendMessageW(d, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&message)),
+                       row.taken);
+         },
+         Until([&](HWND) { return ++waited == 30; }),
+         [&](HWND d, HWND) {
+             if (!row.aboutOpen)
+                 return;
+             EXPECT_EQ(field(d), u"") << "applied while the About box was open";
+             Press(GetLastActivePopup(d), IDOK);
+         },
+         Until([&](HWND d) { return field(d) == row.field; }),
+         [&](HWND d, HWND) { EXPECT_EQ(field(d), row.field); }});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MainWindowHandover,
+    ::testing::Values(
+        HandoverRow{kHandoverTag, HandoverPayload(u"C:\\B.rvk"), false, TRUE, u"C:\\B.rvk"},
+        HandoverRow{kHandoverTag, HandoverPayload(u"C:\\B.rvk"), true, TRUE, u"C:\\B.rvk"},
+        HandoverRow{kHandoverTag + 1, HandoverPayload(u"C:\\B.rvk"), false, FALSE, u""},
+        HandoverRow{kHandoverTag, HandoverPayload(u"C:\\B.rvk").substr(1), false, FALSE, u""},
+        HandoverRow{kHandoverTag, HandoverPayload(std::u16string(kHandoverMaxUnits + 1, u'p')),
+                    false, FALSE, u""}));
 
 // These read the program's string table, linked into the executable with the window's other
 // resources.

@@ -236,6 +236,8 @@ bool ReadSnmpPrinter(const PrinterDescription& line, SnmpPrinter* printer, std::
             return false;
         }
     }
+    if (const std::string* community = line.Find("community"))
+        printer->community = *community;
     const std::string* delay = line.Find("delay");
     return delay == nullptr || ParseDuration(*delay, &printer->delay, error);
 }
@@ -348,7 +350,8 @@ void SnmpAgent::StartFlood(const Request& request, const sockaddr_in& peer) {
 }
 
 void SnmpAgent::Schedule(SnmpPrinter& printer, const Request& request, const sockaddr_in& peer) {
-    if (printer.description.empty() || printer.behaviour.mode == Mode::Silent)
+    if (printer.description.empty() || printer.behaviour.mode == Mode::Silent ||
+        (printer.community && !std::ranges::equal(*printer.community, request.community)))
         return;
     if (printer.ignored > 0) {
         --printer.ignored;

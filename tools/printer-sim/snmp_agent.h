@@ -50,10 +50,12 @@ struct SnmpPrinter {
     SnmpBehaviour behaviour;
     std::chrono::milliseconds delay{0};
     unsigned ignored = 0; // requests still to be ignored before it answers (ignore=N)
+    std::optional<std::string> community; // when set, requests with another one go unanswered
 };
 
 // Reads a printer's SNMP keys: desc= (no description: it never answers), desc2=, snmp=, delay=,
-// ignore=N (the first N requests that reach it, broadcast or direct, go unanswered).
+// ignore=N (the first N requests that reach it with its community, broadcast or direct, go
+// unanswered), community=.
 bool ReadSnmpPrinter(const PrinterDescription& line, SnmpPrinter* printer, std::string* error);
 
 // The SNMP agents (UDP 161) of every simulated printer, on one socket bound to all addresses.
