@@ -235,6 +235,13 @@ ResultCode Scan::Run(const ScanCancelled& cancelled) {
             peer.sin_port = htons(kSnmpPort);
             peer.sin_addr.s_addr = htonl(broadcast ? INADDR_BROADCAST : target->host);
             if (!Send(peer, m_requests[broadcast ? kBroadcastRequest : target->request])) {
+                // No link or route takes the broadcast (a computer without a network): skipped,
+                // as the window's search skips it, so that the search finds nothing rather than
+                // failing.
+                if (broadcast) {
+                    ++next;
+                    continue;
+                }
                 // Refused (a full queue, a full neighbour table, or anything else): the same
                 // request is tried again, never skipped.
                 if (!refusing)

@@ -58,9 +58,10 @@ using ScanCancelled = std::function<bool(const ScanProgress&)>;
 // a broadcast the scan ends as soon as every address has answered. The replies go through the
 // decoder, model filter and description split of FindNetworkPrinters and come back as its result
 // list, with the same result codes and the same ownership: release the list with
-// FreeNetworkPrinterList. A request the system keeps refusing for several seconds ends the scan
-// with kResultNetworkFailure. `cancelled`, when given, is asked at least ten times a second; once
-// it says true the scan ends with kResultCancelled and no list.
+// FreeNetworkPrinterList. A broadcast no interface takes is skipped; a request to an address the
+// system keeps refusing for several seconds ends the scan with kResultNetworkFailure. `cancelled`,
+// when given, is asked at least ten times a second; once it says true the scan ends with
+// kResultCancelled and no list.
 ResultCode ScanAddresses(int versionKind, const ScanPlan& plan, const ModelListEntry* models,
                          const char* community, DiscoveredPrinter** list, int* count,
                          const ScanCancelled& cancelled = {});
