@@ -25,19 +25,20 @@ const CommandRules kCommands[] = {
     {"discover",
      CliCommand::Discover,
      {"--community", "--community-file", "--targets", "--address", "--range", "--no-broadcast",
-      "--json"}},
+      "--json", "--wait", "--retries"}},
     {"check", CliCommand::Check, {}},
     {"restore",
      CliCommand::Restore,
      {"--all", "--community", "--community-file", "--targets", "--address", "--range",
       "--no-broadcast", "--parallel", "--stall-timeout", "--report", "--yes", "--dry-run",
-      "--only-failed", "--force"}},
+      "--only-failed", "--force", "--wait", "--retries"}},
 };
 
 bool TakesValue(const std::string& option) {
     return option == "--community" || option == "--community-file" || option == "--targets" ||
            option == "--address" || option == "--range" || option == "--parallel" ||
-           option == "--stall-timeout" || option == "--report" || option == "--only-failed";
+           option == "--stall-timeout" || option == "--report" || option == "--only-failed" ||
+           option == "--wait" || option == "--retries";
 }
 
 // Printers have ordinary unicast addresses; these never name one.
@@ -104,6 +105,21 @@ bool Number(const std::string& option, const std::string& text, int least, int m
     return true;
 }
 
+// Seconds from 0.2 to 30, with at most three decimals (milliseconds).
+bool WaitSeconds(const std::string& text, int* milliseconds, std::string* error) {
+    double seconds = 0;
+    const auto [end, failure] =
+        std::from_chars(text.data(), text.data() + text.size(), seconds, std::chars_format::fixed);
+    const double wanted = seconds * 1000;
+    if (text.empty() || failure != std::errc() || end != text.data() + text.size() ||
+        !(wanted >= kLeastWaitMs - 1e-6 && wanted <= kMostWaitMs + 1e-6)) {
+        *error = "--wait takes seconds from 0.2 to 30, not '" + text + "'";
+        return false;
+    }
+    *milliseconds = static_cast<int>(wanted + 0.5);
+    return true;
+}
+
 bool Community(const std::string& option, const std::string& value, std::string* community,
                std::string* error) {
     if (value.size() > kSnmpCommunityMaxBytes) {
@@ -137,6 +153,13 @@ bool ApplyOption(const std::string& option, const std::string& value, CliArgumen
         return Number(option, value, 1, kMaxParallel, &arguments->parallel, error);
     } else if (option == "--stall-timeout") {
         return Number(option, value, 0, kMostStallSeconds, &arguments->stallSeconds, error);
+    } else if (option == "--wait") {
+        return WaitSeconds(value, &scope.waitMs, error);
+    } else if (option == "--retries") {
+        int retries = 0;
+        if (!Number(option, value, 0, kMostRetries, &retries, error))
+            return false;
+        scope.retries = retries;
     } else if (option == "--report") {
         arguments->report = value;
     } else if (option == "--no-broadcast") {
@@ -369,12 +392,13 @@ bool ReadTargets(CliArguments* arguments, std::string* error) {
 std::string UsageText() {
     return "Usage: tolvane-cli discover [--community NAME | --community-file FILE]\n"
            "                            [--targets FILE] [--address ADDR]... [--range CIDR]...\n"
-           "                            [--no-broadcast] [--json]\n"
+           "                            [--no-broadcast] [--wait SECONDS] [--retries N] [--json]\n"
            "  or:  tolvane-cli check FILE\n"
            "  or:  tolvane-cli restore FILE (--all | ADDR... | --targets FILE\n"
            "                                 | --only-failed REPORT.json [--force])\n"
            "                            [--community NAME | --community-file FILE]\n"
            "                            [--address ADDR]... [--range CIDR]... [--no-broadcast]\n"
+           "                            [--wait SECONDS] [--retries N]\n"
            "                            [--parallel N] [--stall-timeout SECONDS]\n"
            "                            [--report FILE.json | FILE.csv] [--yes] [--dry-run]\n"
            "  or:  tolvane-cli --help | --version\n";
@@ -423,9 +447,19 @@ Options:
   --address ADDR      also ask ADDR directly, for a printer that hears no
                       broadcast (behind a router); may be repeated
   --range CIDR        also ask every host address of CIDR directly (/16 to /32),
-                      at most 5,000 requests a second, collecting replies until
-                      one second after the last; may be repeated
+                      at most 5,000 requests a second (300 a second to hosts on
+                      this computer's own links, as many as the neighbour table
+                      can resolve); may be repeated
   --no-broadcast      do not search by broadcast
+  --wait SECONDS      collect replies until SECONDS after the last request (0.2
+                      to 30, default 1); more for a slow link such as a VPN
+  --retries N         ask an address that has not answered by the end of the
+                      wait again, at most N times, each followed by the wait
+                      (0 to 5; default 1 for single addresses: --address, ADDR
+                      and the address lines of --targets; 0 for the addresses of
+                      ranges; a given N applies to both); a printer that
+                      answered is not asked again, the broadcast is sent once,
+                      e.g. --wait 3 --retries 2 for a branch behind a VPN
   --json              discover: print JSON instead of a table
   --all               restore: every printer the search finds
   --parallel N        restore: send to at most N printers at once (1 to 64,

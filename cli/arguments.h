@@ -2,6 +2,7 @@
 
 #include "discovery/address_range.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,16 @@ constexpr int kMaxParallel = 64;
 // the same day.
 constexpr int kDefaultStallSeconds = 300;
 constexpr int kMostStallSeconds = 86400;
-// Sixteen /16 ranges: about 3.5 minutes of requests at the scan's pace.
+// Sixteen /16 ranges: about 3.5 minutes of requests at the scan's pace behind a router.
 constexpr uint32_t kMostScanHosts = 65536 * 16;
+
+// How long replies are collected after the last request of a search, and how often a silent
+// address is asked again; single addresses get one more chance unless told otherwise.
+constexpr int kDefaultWaitMs = 1000;
+constexpr int kLeastWaitMs = 200;
+constexpr int kMostWaitMs = 30000;
+constexpr int kMostRetries = 5;
+constexpr int kDefaultAddressRetries = 1;
 
 // One printer or range of a targets file, asked with the line's own community when it gives
 // one.
@@ -35,6 +44,8 @@ struct SearchScope {
     std::string community;
     std::string communityFile;   // --community-file, read by ResolveCommunity
     bool communityGiven = false; // --community
+    int waitMs = kDefaultWaitMs; // --wait
+    std::optional<int> retries;  // --retries; unset: kDefaultAddressRetries, ranges 0
 };
 
 struct CliArguments {

@@ -11,14 +11,67 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 
 namespace {
 
-// The exchange reads at most 64 sockets; the broadcast takes one of them.
-constexpr size_t kAddressesPerSearch = 63;
+std::string RangeText(const AddressRange& range) {
+    return AddressText(range.network) + '/' + std::to_string(range.prefixLength);
+}
 
-// Each address's description as received, the first answer's as in the printer table.
+// The addresses and ranges asked with each community: the run's own first (with --address,
+// --range and the lines that give none), then each community of the targets file.
+std::vector<ScanGroup> ScanGroups(const SearchScope& scope) {
+    std::vector<ScanGroup> groups = {{scope.community, {}, scope.ranges}};
+    for (const std::string& address : scope.addresses) {
+        uint32_t host = 0;
+        if (ParseIpv4Address(address, &host))
+            groups.front().addresses.push_back(host);
+    }
+    for (const TargetLine& line : scope.targetLines) {
+        const std::string& community = line.ownCommunity ? line.community : scope.community;
+        auto group = std::find_if(groups.begin(), groups.end(),
+                                  [&](const ScanGroup& g) { return g.community == community; });
+        if (group == groups.end())
+            group = groups.insert(groups.end(), {community, {}, {}});
+        if (line.single)
+            group->addresses.push_back(line.range.network);
+        else
+            group->ranges.push_back(line.range);
+    }
+    return groups;
+}
+
+// "by broadcast, at 2 addresses and in 10.1.0.0/22 and 1 more"
+std::string Where(const ScanPlan& plan) {
+    size_t addresses = 0;
+    std::vector<AddressRange> ranges;
+    for (const ScanGroup& group : plan.groups) {
+        addresses += group.addresses.size();
+        ranges.insert(ranges.end(), group.ranges.begin(), group.ranges.end());
+    }
+    std::vector<std::string> parts;
+    if (plan.broadcast)
+        parts.push_back("by broadcast");
+    if (addresses > 0)
+        parts.push_back("at " + Grouped(addresses) + (addresses > 1 ? " addresses" : " address"));
+    if (!ranges.empty())
+        parts.push_back(
+            "in " + RangeText(ranges.front()) +
+            (ranges.size() > 1 ? " and " + std::to_string(ranges.size() - 1) + " more" : ""));
+    std::string text;
+    for (size_t i = 0; i < parts.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+    return text;
+}
+
+std::string ScanStatus(const std::string& where, const ScanProgress& progress) {
+    return "searching " + where + ": " + Grouped(progress.asked) + " of " +
+           Grouped(progress.hosts) +
+           (progress.round > 0 ? " silent ones asked again, " : " asked, ") +
+           Grouped(progress.answered) + " answered";
+}
+
+// Each address's description as received, as in the printer table.
 using Descriptions = std::map<std::u16string, std::u16string>;
 
 // Appends the results as printer-table entries and keeps their descriptions; false after the
@@ -49,131 +102,39 @@ PartVersions VersionsOf(std::u16string_view description) {
             PartVersion(description, kVersionNetwork)};
 }
 
-std::string RangeText(const AddressRange& range) {
-    return AddressText(range.network) + '/' + std::to_string(range.prefixLength);
-}
-
-// The addresses and ranges asked with one community; the run's own comes first and alone
-// carries the broadcast.
-struct CommunityGroup {
-    std::string community;
-    std::vector<std::string> addresses;
-    std::vector<AddressRange> ranges;
-};
-
-std::vector<CommunityGroup> CommunityGroups(const SearchScope& scope) {
-    std::vector<CommunityGroup> groups = {{scope.community, scope.addresses, scope.ranges}};
-    for (const TargetLine& line : scope.targetLines) {
-        const std::string& community = line.ownCommunity ? line.community : scope.community;
-        auto group = std::find_if(groups.begin(), groups.end(), [&](const CommunityGroup& g) {
-            return g.community == community;
-        });
-        if (group == groups.end())
-            group = groups.insert(groups.end(), {community, {}, {}});
-        const std::string address = AddressText(line.range.network);
-        if (!line.single)
-            group->ranges.push_back(line.range);
-        else if (std::find(group->addresses.begin(), group->addresses.end(), address) ==
-                 group->addresses.end())
-            group->addresses.push_back(address);
-    }
-    return groups;
-}
-
-// "by broadcast and at 300 addresses: 126 of 300 asked"; the count only when it takes several
-// exchanges.
-std::string ExchangeStatus(bool broadcast, size_t asked, size_t addresses) {
-    std::string text = "searching ";
-    if (broadcast)
-        text += "by broadcast";
-    if (broadcast && addresses > 0)
-        text += " and ";
-    if (addresses > 0)
-        text += "at " + Grouped(addresses) + (addresses > 1 ? " addresses" : " address");
-    if (addresses > kAddressesPerSearch)
-        text += ": " + Grouped(asked) + " of " + Grouped(addresses) + " asked";
-    return text;
-}
-
-std::string ScanStatus(const std::vector<AddressRange>& ranges, const ScanProgress& progress) {
-    std::string where = RangeText(ranges.front());
-    if (ranges.size() > 1)
-        where += " and " + std::to_string(ranges.size() - 1) + " more";
-    return "searching " + where + ": " + Grouped(progress.asked) + " of " +
-           Grouped(progress.hosts) + " asked, " + Grouped(progress.answered) + " answered";
-}
-
-int SearchByExchange(const CommunityGroup& group, bool withBroadcast, int versionKind,
-                     const ModelListEntry* models, PrinterEntry** chain, Descriptions* descriptions,
-                     const SearchWatch& watch) {
-    std::vector<const char*> addresses;
-    for (const std::string& address : group.addresses)
-        addresses.push_back(address.c_str());
-    bool broadcast = withBroadcast;
-    for (size_t first = 0; broadcast || first < addresses.size(); first += kAddressesPerSearch) {
-        if (watch.cancelled != nullptr && watch.cancelled())
-            return kResultCancelled;
-        const size_t batch = std::min(kAddressesPerSearch, addresses.size() - first);
-        if (watch.status)
-            watch.status(ExchangeStatus(withBroadcast, first + batch, addresses.size()));
-        const int mode =
-            (broadcast ? kDiscoverBroadcast : 0) | (batch > 0 ? kDiscoverAddresses : 0);
-        DiscoveredPrinter* list = nullptr;
-        int count = 0;
-        const int result = FindNetworkPrinters(
-            versionKind, batch > 0 ? addresses.data() + first : nullptr, static_cast<int>(batch),
-            models, group.community.c_str(), mode, &list, &count);
-        if (!AddEntries(list, count, chain, descriptions))
-            return kResultOutOfMemory;
-        if (result != kResultSuccess)
-            return result;
-        broadcast = false;
-    }
-    return kResultSuccess;
-}
-
-// Searches one community's addresses and ranges into the chain.
-int SearchGroup(const CommunityGroup& group, bool broadcast, int versionKind,
-                const ModelListEntry* models, PrinterEntry** chain, Descriptions* descriptions,
-                const SearchWatch& watch) {
-    int result =
-        SearchByExchange(group, broadcast, versionKind, models, chain, descriptions, watch);
-    if (result != kResultSuccess || group.ranges.empty())
-        return result;
-    DiscoveredPrinter* list = nullptr;
-    int count = 0;
-    const auto cancelled = [&](const ScanProgress& progress) {
-        if (watch.status)
-            watch.status(ScanStatus(group.ranges, progress));
-        return watch.cancelled != nullptr && watch.cancelled();
-    };
-    result = ScanAddressRanges(versionKind, group.ranges, models, group.community.c_str(), &list,
-                               &count, cancelled);
-    return AddEntries(list, count, chain, descriptions) ? result : kResultOutOfMemory;
-}
-
 } // namespace
 
 int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEntry* models,
                    std::vector<FoundPrinter>* found, const SearchWatch& watch) {
     found->clear();
+    ScanPlan plan;
+    plan.broadcast = scope.broadcast;
+    plan.groups = ScanGroups(scope);
+    plan.waitMs = scope.waitMs;
+    // A range's silent majority would be asked again for nothing, unless asked for.
+    plan.addressRetries = scope.retries.value_or(kDefaultAddressRetries);
+    plan.rangeRetries = scope.retries.value_or(0);
+    const std::string where = Where(plan);
+    const auto cancelled = [&](const ScanProgress& progress) {
+        if (watch.status)
+            watch.status(ScanStatus(where, progress));
+        return watch.cancelled != nullptr && watch.cancelled();
+    };
     PrinterEntry* chain = nullptr;
     Descriptions descriptions;
-    const std::vector<CommunityGroup> groups = CommunityGroups(scope);
-    int result = kResultSuccess;
-    for (size_t i = 0; i < groups.size() && result == kResultSuccess; ++i)
-        result = SearchGroup(groups[i], i == 0 && scope.broadcast, versionKind, models, &chain,
-                             &descriptions, watch);
-    // A Ctrl-C during the last window of the exchange counts as well.
+    DiscoveredPrinter* list = nullptr;
+    int count = 0;
+    int result =
+        ScanAddresses(versionKind, plan, models, scope.community.c_str(), &list, &count, cancelled);
+    if (!AddEntries(list, count, &chain, &descriptions))
+        result = kResultOutOfMemory;
+    // A Ctrl-C during the last wait counts as well.
     if (result == kResultSuccess && watch.cancelled != nullptr && watch.cancelled())
         result = kResultCancelled;
+    // The scan keeps one answer per address, so each printer is one row.
     std::vector<const PrinterEntry*> rows;
-    std::set<std::u16string_view> seen;
-    for (const PrinterEntry* entry = chain; entry != nullptr; entry = entry->next) {
-        // The first answer from an address wins, as in the exchange itself.
-        if (seen.insert(WideText(entry->ipAddress)).second)
-            rows.push_back(entry);
-    }
+    for (const PrinterEntry* entry = chain; entry != nullptr; entry = entry->next)
+        rows.push_back(entry);
     const SortParams byAddress{1, IsTextColumn(1), 1};
     std::stable_sort(rows.begin(), rows.end(), [&](const PrinterEntry* a, const PrinterEntry* b) {
         return ComparePrinterRows(a, b, byAddress) < 0;

@@ -23,15 +23,15 @@ struct SearchWatch {
     // Asked between the searches and during the scan; once it says true the search ends with
     // kResultCancelled and finds nothing.
     bool (*cancelled)() = nullptr;
-    // What the search does now, such as "searching 10.1.0.0/22: 412 of 1,022 asked, 3
-    // answered"; during a scan at least ten times a second.
+    // What the search does now, such as "searching in 10.1.0.0/22: 412 of 1,022 asked, 3
+    // answered"; at least ten times a second.
     std::function<void(const std::string&)> status;
 };
 
-// Searches as the window does (broadcast and single addresses through FindNetworkPrinters) plus
-// the paced scan of the ranges, and turns the results into printer-table entries, so names are
-// cut and nameless printers marked by the table's own rules. One printer per address, sorted as
-// the table's address column sorts. Returns 0, or the result code of the search that failed.
+// Searches by broadcast, single addresses and ranges in one paced scan (waiting and asking silent
+// addresses again as the scope says), and turns the results into printer-table entries, so names
+// are cut and nameless printers marked by the table's own rules. One printer per address, sorted
+// as the table's address column sorts. Returns 0, or the result code of the search.
 int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEntry* models,
                    std::vector<FoundPrinter>* found, const SearchWatch& watch = {});
 

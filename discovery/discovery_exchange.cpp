@@ -91,10 +91,8 @@ size_t BuildReadSet(SocketHandle* set, SocketData** owner) {
     return count;
 }
 
-// The limited broadcast leaves by every interface that can carry it, so that the printers of
-// each network this computer is on hear it, even where no route covers 255.255.255.255 (no
-// default route, a link-local cable). Their replies all come back to this one socket. With no
-// such interface known, or none that took it, it goes once by the routes.
+} // namespace
+
 bool SendBroadcast(SocketHandle handle, const sockaddr_in& target, const uint8_t* request,
                    size_t length) {
     bool sent = false;
@@ -102,8 +100,6 @@ bool SendBroadcast(SocketHandle handle, const sockaddr_in& target, const uint8_t
         sent = SendDatagramVia(handle, index, target, request, length) || sent;
     return sent || SendDatagram(handle, target, request, length);
 }
-
-} // namespace
 
 SocketArray& DiscoverySockets() {
     return g_sockets;

@@ -24,6 +24,13 @@ ResultCode SnmpDiscover(int versionKind, const char* const* addresses, int addre
 ResultCode SnmpSendRequest(const char* address, const uint8_t* request, size_t length,
                            SocketHandle* socket);
 
+// Sends `request` to the limited broadcast (`target`) by every interface that can carry it, so
+// that the printers of each network this computer is on hear it, even where no route covers
+// 255.255.255.255 (no default route, a link-local cable). Their replies all come back to this one
+// socket. With no such interface known, or none that took it, it goes once by the routes.
+bool SendBroadcast(SocketHandle handle, const sockaddr_in& target, const uint8_t* request,
+                   size_t length);
+
 // Collects replies on the exchange's sockets for at most one receive window into the answer
 // array, which is empty when the window opens (one answer per sender). With `earlyStop` the window
 // ends as soon as every socket is done.

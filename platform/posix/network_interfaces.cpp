@@ -1,10 +1,14 @@
 #include "platform/network_interfaces.h"
 
+#include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
+#include <net/route.h>
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 std::vector<unsigned> BroadcastInterfaces() {
@@ -26,4 +30,25 @@ std::vector<unsigned> BroadcastInterfaces() {
     }
     ::freeifaddrs(list);
     return indexes;
+}
+
+std::vector<Ipv4Route> Ipv4Routes() {
+    std::vector<Ipv4Route> routes;
+    // One line per route after a heading: interface, destination, gateway, flags, ..., mask, all
+    // numbers in hexadecimal, addresses as the 32 bits in network order.
+    std::ifstream table("/proc/net/route");
+    std::string line;
+    std::getline(table, line);
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string name;
+        unsigned long destination = 0, gateway = 0, flags = 0, skip = 0, mask = 0;
+        fields >> name >> std::hex >> destination >> gateway >> flags >> skip >> skip >> skip >>
+            mask;
+        if (!fields || (flags & RTF_UP) == 0)
+            continue;
+        routes.push_back({ntohl(static_cast<uint32_t>(destination)),
+                          ntohl(static_cast<uint32_t>(mask)), (flags & RTF_GATEWAY) == 0});
+    }
+    return routes;
 }

@@ -16,7 +16,8 @@ const IpHelper* Load() {
         ::LoadLibraryExW(L"iphlpapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (library == nullptr ||
         !Find(library, "GetAdaptersAddresses", &helper.getAdaptersAddresses) ||
-        !Find(library, "GetTcpTable", &helper.getTcpTable))
+        !Find(library, "GetTcpTable", &helper.getTcpTable) ||
+        !Find(library, "GetIpForwardTable", &helper.getIpForwardTable))
         return nullptr;
     return &helper;
 }

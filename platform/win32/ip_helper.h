@@ -10,6 +10,7 @@
 struct IpHelper {
     decltype(&::GetAdaptersAddresses) getAdaptersAddresses;
     decltype(&::GetTcpTable) getTcpTable;
+    decltype(&::GetIpForwardTable) getIpForwardTable;
 };
 
 // The library, loaded at the first call; null when it or one of its functions is missing.

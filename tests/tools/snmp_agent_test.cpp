@@ -78,4 +78,24 @@ TEST(SnmpAgentKeys, ReadsDurations) {
     }
 }
 
+TEST(SnmpAgentKeys, ReadsIgnoredRequests) {
+    struct Row {
+        const char* text;
+        bool valid;
+        unsigned ignored;
+    };
+    const Row rows[] = {
+        {"1", true, 1}, {"0", true, 0}, {"", false, 0}, {"-1", false, 0}, {"2x", false, 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        PrinterDescription line{"10.77.1.1", {{"desc", "Korvil 2950MFP-N"}, {"ignore", row.text}}};
+        SnmpPrinter printer;
+        std::string error;
+        EXPECT_EQ(ReadSnmpPrinter(line, &printer, &error), row.valid) << error;
+        if (row.valid) {
+            EXPECT_EQ(printer.ignored, row.ignored);
+        }
+    }
+}
+
 } // namespace

@@ -31,6 +31,10 @@ std::string Summary(const CliArguments& a) {
         << " yes=" << a.yes;
     if (a.stallSeconds != kDefaultStallSeconds)
         out << " stall=" << a.stallSeconds;
+    if (a.scope.waitMs != kDefaultWaitMs)
+        out << " wait=" << a.scope.waitMs;
+    if (a.scope.retries)
+        out << " retries=" << *a.scope.retries;
     if (a.dryRun)
         out << " dry-run";
     if (!a.onlyFailed.empty())
@@ -94,6 +98,13 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
           "--stall-timeout=4"},
          "restore file=b.rvk all=0 targets=10.0.0.2,10.0.0.1, addresses= ranges= broadcast=1 "
          "community=orchid json=0 parallel=1 report= yes=0 stall=4"},
+        {"the shortest wait, no retries",
+         {"discover", "--wait", "0.2", "--retries=0"},
+         "discover file= all=0 targets= addresses= ranges=" + kDefaults + " wait=200 retries=0"},
+        {"the longest wait and the most retries, to addresses",
+         {"restore", "b.rvk", "10.0.0.1", "--wait=30", "--retries", "5", "--wait", "2.5"},
+         "restore file=b.rvk all=0 targets=10.0.0.1, addresses= ranges=" + kDefaults +
+             " wait=2500 retries=5"},
         {"a targets file is enough for restore",
          {"restore", "b.rvk", "--targets", "fleet.csv", "10.0.0.1", "--dry-run"},
          "restore file=b.rvk all=0 targets=10.0.0.1, addresses= ranges=" + kDefaults +
@@ -172,6 +183,17 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
         {"stall in minutes", {"restore", "b.rvk", "--all", "--stall-timeout=5m"}, "0 to", false},
         {"stall over a day", {"restore", "b.rvk", "--all", "--stall-timeout=86401"}, "0 to", false},
         {"stall on discover", {"discover", "--stall-timeout=4"}, "unknown option", false},
+        {"wait below 0.2 s", {"discover", "--wait=0.19"}, "--wait takes seconds from 0.2", false},
+        {"wait over 30 s", {"discover", "--wait=30.01"}, "from 0.2 to 30, not '30.01'", false},
+        {"wait with a unit", {"restore", "b.rvk", "--all", "--wait=2s"}, "from 0.2 to 30", false},
+        {"wait as an exponent", {"discover", "--wait=1e1"}, "from 0.2 to 30", false},
+        {"wait not a number", {"discover", "--wait=nan"}, "from 0.2 to 30", false},
+        {"retries over 5",
+         {"discover", "--retries=6"},
+         "--retries takes a number from 0 to 5",
+         false},
+        {"retries below 0", {"restore", "b.rvk", "--all", "--retries=-1"}, "0 to 5", false},
+        {"retries on check", {"check", "b.rvk", "--retries=1"}, "unknown option", false},
         {"parallel not a number",
          {"restore", "b.rvk", "--all", "--parallel", "8x"},
          "1 to 64",

@@ -228,6 +228,14 @@ bool ReadSnmpPrinter(const PrinterDescription& line, SnmpPrinter* printer, std::
     const std::string* behaviour = line.Find("snmp");
     if (behaviour != nullptr && !ParseSnmpBehaviour(*behaviour, &printer->behaviour, error))
         return false;
+    if (const std::string* ignore = line.Find("ignore")) {
+        const auto [end, fault] =
+            std::from_chars(ignore->data(), ignore->data() + ignore->size(), printer->ignored);
+        if (ignore->empty() || fault != std::errc() || end != ignore->data() + ignore->size()) {
+            *error = "bad ignore value '" + *ignore + "' (a number of requests)";
+            return false;
+        }
+    }
     if (const std::string* community = line.Find("community"))
         printer->community = *community;
     const std::string* delay = line.Find("delay");
@@ -308,7 +316,7 @@ void SnmpAgent::Readable() {
             Schedule(m_printers[addressed->second], *request, peer);
             continue;
         }
-        for (const SnmpPrinter& printer : m_printers) {
+        for (SnmpPrinter& printer : m_printers) {
             if (printer.behaviour.mode != Mode::Deaf)
                 Schedule(printer, *request, peer);
         }
@@ -341,11 +349,14 @@ void SnmpAgent::StartFlood(const Request& request, const sockaddr_in& peer) {
                    Response(padded, request.community, request.requestId, oversize), peer);
 }
 
-void SnmpAgent::Schedule(const SnmpPrinter& printer, const Request& request,
-                         const sockaddr_in& peer) {
+void SnmpAgent::Schedule(SnmpPrinter& printer, const Request& request, const sockaddr_in& peer) {
     if (printer.description.empty() || printer.behaviour.mode == Mode::Silent ||
         (printer.community && !std::ranges::equal(*printer.community, request.community)))
         return;
+    if (printer.ignored > 0) {
+        --printer.ignored;
+        return;
+    }
     std::chrono::milliseconds delay = printer.delay;
     if (m_jitter.count() > 0)
         delay += std::chrono::milliseconds(

@@ -49,11 +49,13 @@ struct SnmpPrinter {
     std::string secondDescription; // Twice: the second reply's description
     SnmpBehaviour behaviour;
     std::chrono::milliseconds delay{0};
+    unsigned ignored = 0; // requests still to be ignored before it answers (ignore=N)
     std::optional<std::string> community; // when set, requests with another one go unanswered
 };
 
 // Reads a printer's SNMP keys: desc= (no description: it never answers), desc2=, snmp=, delay=,
-// community=.
+// ignore=N (the first N requests that reach it with its community, broadcast or direct, go
+// unanswered), community=.
 bool ReadSnmpPrinter(const PrinterDescription& line, SnmpPrinter* printer, std::string* error);
 
 // The SNMP agents (UDP 161) of every simulated printer, on one socket bound to all addresses.
@@ -83,7 +85,7 @@ class SnmpAgent {
   private:
     void Readable();
     void StartFlood(const Request& request, const sockaddr_in& peer);
-    void Schedule(const SnmpPrinter& printer, const Request& request, const sockaddr_in& peer);
+    void Schedule(SnmpPrinter& printer, const Request& request, const sockaddr_in& peer);
     void Reply(const SnmpPrinter& printer, const Request& request, const sockaddr_in& peer);
     void Send(const std::vector<uint8_t>& datagram, const std::string& source,
               const sockaddr_in& peer);
