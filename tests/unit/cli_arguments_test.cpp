@@ -1,5 +1,6 @@
 #include "cli/arguments.h"
 #include "platform/utf8.h"
+#include "tests/support/temporary_directory.h"
 
 #include <gtest/gtest.h>
 
@@ -215,7 +216,8 @@ TEST(CliArguments, ParsesTheInterfaceAndRefusesEverythingElse) {
 }
 
 TEST(CliArguments, TargetsFileGivesLinesOrTheNumberOfTheFirstBadOne) {
-    const std::string path = ::testing::TempDir() + "targets.csv";
+    const TemporaryDirectory dir;
+    const std::string path = dir.FilePath("targets.csv");
     std::string sixteenRanges;
     for (int i = 0; i <= 16; ++i)
         sixteenRanges += "10." + std::to_string(i) + ".0.0/16\n";
@@ -280,12 +282,13 @@ TEST(CliArguments, TargetsFileGivesLinesOrTheNumberOfTheFirstBadOne) {
 }
 
 TEST(CliArguments, CommunityComesFromTheOptionTheFileTheEnvironmentOrTheDefault) {
-    const std::string file = ::testing::TempDir() + "community", tooLong = file + "-long";
+    const TemporaryDirectory dir;
+    const std::string file = dir.FilePath("community"), tooLong = file + "-long";
     const std::string longName(33, 'c');
     std::ofstream(file, std::ios::binary) << "from-file\r\nsecond line\n";
     std::ofstream(tooLong) << longName;
     // Greek: outside the ANSI code page of a Western Windows.
-    const std::string greek = ::testing::TempDir() + "κοινότητα";
+    const std::string greek = dir.FilePath("κοινότητα");
     std::ofstream(std::filesystem::path(Utf8ToWide(greek))) << "greek\n";
     const struct {
         const char* why;
