@@ -2,7 +2,6 @@
 
 #include "ui/check_list_accessible.h"
 
-#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QHeaderView>
@@ -131,13 +130,8 @@ void CMyListCtrl::SetStateImage(int row, int state) {
     const bool wasTicked = IsTickedImage(item->data(0, kStateRole).toInt());
     item->setData(0, kStateRole, state);
     ShowStateImage(item);
-    if (IsTickedImage(state) != wasTicked && QAccessible::isActive()) {
-        QAccessible::State changed;
-        changed.checked = true;
-        QAccessibleStateChangeEvent event(this, changed);
-        event.setChild(row);
-        QAccessible::updateAccessibility(&event);
-    }
+    if (IsTickedImage(state) != wasTicked)
+        AnnounceTickChange(this, row);
 }
 
 void CMyListCtrl::SetItemText(int row, int column, const QString& text) {
@@ -161,10 +155,22 @@ void* CMyListCtrl::GetItemData(int row) const {
                            : nullptr;
 }
 
+int CMyListCtrl::AccessibleFocusColumn() const {
+    return m_focusColumn;
+}
+
 void CMyListCtrl::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
-        if (currentIndex().isValid())
+        if (currentIndex().isValid()) {
+            MoveAccessibleFocus(0);
             OnCellClick(currentIndex().row(), 0);
+        }
+        event->accept();
+        return;
+    }
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        MoveAccessibleFocus(m_focusColumn + (event->key() == Qt::Key_Right ? 1 : -1));
         event->accept();
         return;
     }
@@ -187,8 +193,8 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* event) {
 }
 
 void CMyListCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    // The tree view's own focus event names a cell, which the rows this list shows assistive
-    // technology do not have: the row is named instead, and the frame redrawn.
+    // The tree view's own focus event names the cell of the current index, always in column 0:
+    // the focus column's cell is named instead, and the frame redrawn.
     QAbstractItemView::currentChanged(current, previous);
     viewport()->update();
     AnnounceFocusRow();
@@ -215,11 +221,24 @@ void CMyListCtrl::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CMyListCtrl::AnnounceFocusRow() {
-    if (currentIndex().isValid() && hasFocus() && QAccessible::isActive()) {
-        QAccessibleEvent event(this, QAccessible::Focus);
-        event.setChild(currentIndex().row());
-        QAccessible::updateAccessibility(&event);
-    }
+    if (currentIndex().isValid() && hasFocus())
+        AnnounceFocusCell(this, currentIndex().row(), m_focusColumn);
+}
+
+void CMyListCtrl::MoveAccessibleFocus(int column) {
+    column = std::clamp(column, 0, columnCount() - 1);
+    if (column == m_focusColumn)
+        return;
+    m_focusColumn = column;
+    // The focus column in view, as Left and Right scrolled the view before they moved it.
+    QScrollBar* bar = horizontalScrollBar();
+    const int left = header()->sectionPosition(column);
+    const int right = left + header()->sectionSize(column);
+    if (left < bar->value())
+        bar->setValue(left);
+    else if (right > bar->value() + viewport()->width())
+        bar->setValue(std::min(left, right - viewport()->width()));
+    AnnounceFocusRow();
 }
 
 void CMyListCtrl::ShowStateImage(QTreeWidgetItem* item) const {

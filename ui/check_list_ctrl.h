@@ -20,7 +20,9 @@ enum StateImage : int {
 // one row released on another is a drag, not a click. From the keyboard the arrow, Home, End
 // and page keys move a focus row (a frame; rows are never shown selected), and Space is a click
 // on the focus row's tick box, so every tick can be reached without a mouse. Shift+F10 opens
-// the context menu, as the menu key does.
+// the context menu, as the menu key does. For assistive technology the list is a table whose
+// focus cell lies on the focus row: Left and Right move it across the row, Space takes it to the
+// tick; nothing shows it but the scrolling that brings its column into view.
 class CMyListCtrl : public QTreeWidget {
     Q_OBJECT
   public:
@@ -56,6 +58,7 @@ class CMyListCtrl : public QTreeWidget {
     QString GetItemText(int row, int column) const;
     void SetItemData(int row, void* itemData);
     void* GetItemData(int row) const;
+    int AccessibleFocusColumn() const;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -69,12 +72,14 @@ class CMyListCtrl : public QTreeWidget {
     QHeaderView* m_pHeader = nullptr;
 
   private:
-    // Tells assistive technology which row has the focus, while the list has it.
+    // Tells assistive technology which cell of the focus row has the focus, while the list has it.
     void AnnounceFocusRow();
+    void MoveAccessibleFocus(int column);
     void ShowStateImage(QTreeWidgetItem* item) const;
     QRect RowBounds(int row) const;
     // The row on the page (the partly visible one below included) under `point`, or -1.
     int RowOnPage(const QPoint& point) const;
 
     int m_pressedRow = -1;
+    int m_focusColumn = 0;
 };
