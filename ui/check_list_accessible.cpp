@@ -224,7 +224,11 @@ class ListAccessible : public QAccessibleWidget, public QAccessibleTableInterfac
     bool unselectRow(int) override { return false; }
     bool unselectColumn(int) override { return false; }
 
-    void modelChange(QAccessibleTableModelChangeEvent*) override { ForgetCells(); }
+    // A cell's new text or tick leaves every cell where it was.
+    void modelChange(QAccessibleTableModelChangeEvent* event) override {
+        if (event->modelChangeType() != QAccessibleTableModelChangeEvent::DataChanged)
+            ForgetCells();
+    }
 
   private:
     CMyListCtrl* List() const { return static_cast<CMyListCtrl*>(widget()); }
