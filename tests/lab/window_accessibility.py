@@ -112,14 +112,17 @@ def inside(program, dump, with_orca):
         if not GLib.MainContext.default().iteration(False):
             time.sleep(0.02)
 
+    # The window starts once the registry runs and this client listens: one that joined the
+    # desktop earlier was at times never seen there.
+    focused = []
+    pyatspi.Registry.registerEventListener(
+        lambda event: event.detail1 and focused.append(event.source),
+        "object:state-changed:focused")
+    _ = pyatspi.Registry.getDesktop(0).childCount
     orca = start_orca(pyatspi, pump) if with_orca else None
     window = subprocess.Popen([program], env=dict(os.environ, QT_QPA_PLATFORM="xcb",
                                                   QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
     try:
-        focused = []
-        pyatspi.Registry.registerEventListener(
-            lambda event: event.detail1 and focused.append(event.source),
-            "object:state-changed:focused")
         found = []
 
         def table_shown():
