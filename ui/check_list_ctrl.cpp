@@ -230,7 +230,8 @@ void CMyListCtrl::MoveAccessibleFocus(int column) {
     if (column == m_focusColumn)
         return;
     m_focusColumn = column;
-    // The focus column in view, as Left and Right scrolled the view before they moved it.
+    // Left and Right scrolled across the columns before they moved the focus column; now they
+    // scroll as far as the focus column needs to be in view.
     QScrollBar* bar = horizontalScrollBar();
     const int left = header()->sectionPosition(column);
     const int right = left + header()->sectionSize(column);

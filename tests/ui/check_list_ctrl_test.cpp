@@ -245,31 +245,45 @@ class CheckListCtrlTest : public QObject {
         QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<int>("focus");
         QTest::addColumn<int>("clicked"); // the row whose tick cell Space clicked, or -1
+        QTest::addColumn<int>("column");  // the focus cell's column for assistive technology
         const int down = Qt::Key_Down, up = Qt::Key_Up, home = Qt::Key_Home, end = Qt::Key_End;
-        QTest::newRow("End, Up") << QList<int>{end, up} << 8 << -1;
-        QTest::newRow("End, Home") << QList<int>{end, home} << 0 << -1;
-        QTest::newRow("Page Down: a page of four") << QList<int>{Qt::Key_PageDown} << 4 << -1;
-        QTest::newRow("End, Page Up") << QList<int>{end, Qt::Key_PageUp} << 5 << -1;
-        QTest::newRow("Down, Space") << QList<int>{down, Qt::Key_Space} << 1 << 1;
+        const int left = Qt::Key_Left, right = Qt::Key_Right;
+        QTest::newRow("End, Up") << QList<int>{end, up} << 8 << -1 << 0;
+        QTest::newRow("End, Home") << QList<int>{end, home} << 0 << -1 << 0;
+        QTest::newRow("Page Down: a page of four") << QList<int>{Qt::Key_PageDown} << 4 << -1 << 0;
+        QTest::newRow("End, Page Up") << QList<int>{end, Qt::Key_PageUp} << 5 << -1 << 0;
+        QTest::newRow("Down, Space") << QList<int>{down, Qt::Key_Space} << 1 << 1 << 0;
+        QTest::newRow("Right, Right, Down: the column stays")
+            << QList<int>{right, right, down} << 1 << -1 << 2;
+        QTest::newRow("Right past the last column, Left")
+            << QList<int>{right, right, right, right, left} << 0 << -1 << 2;
+        QTest::newRow("Right, Right, Left, Left, Left")
+            << QList<int>{right, right, left, left, left} << 0 << -1 << 0;
+        QTest::newRow("Right, Space: back to the tick")
+            << QList<int>{right, Qt::Key_Space} << 0 << 0 << 0;
     }
     void keysMoveTheFocusRowAndSpaceClicksItsTick() {
         QFETCH(QList<int>, keys);
         QFETCH(int, focus);
         QFETCH(int, clicked);
+        QFETCH(int, column);
         RecordingList list;
         list.AddRows(10);
-        list.resize(600, 300);
+        // Narrower than the columns, so that a focus column may lie outside the view.
+        list.resize(250, 300);
         list.show();
         QVERIFY(QTest::qWaitForWindowActive(&list));
         // A page of four rows.
-        list.resize(600, list.height() - list.viewport()->height() + 4 * RowHeight(list));
+        list.resize(250, list.height() - list.viewport()->height() + 4 * RowHeight(list));
         QTRY_COMPARE(list.viewport()->height(), 4 * RowHeight(list));
         list.setFocus();
         QTRY_COMPARE(list.currentIndex().row(), 0);
         for (const int key : keys)
             QTest::keyClick(&list, static_cast<Qt::Key>(key));
         QCOMPARE(list.currentIndex().row(), focus);
-        QVERIFY(list.viewport()->rect().contains(list.visualRect(list.currentIndex())));
+        QCOMPARE(list.AccessibleFocusColumn(), column);
+        const QModelIndex cell = list.model()->index(focus, column);
+        QVERIFY(list.viewport()->rect().contains(list.visualRect(cell)));
         using Cells = decltype(list.cells);
         QCOMPARE(list.cells, (clicked < 0 ? Cells{} : Cells{{clicked, 0}}));
     }
