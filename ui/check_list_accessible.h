@@ -1,6 +1,15 @@
 #pragma once
 
-// Makes every CMyListCtrl tell assistive technology what its rows are: each row reads as its
-// cells' texts, is checkable with its tick, and reports a locked tick as unavailable, while the
-// row itself stays in the focus order. Installed once for the whole program.
+class CMyListCtrl;
+
+// Makes every CMyListCtrl a table for assistive technology: its column headers, then one row of
+// cells per list row, the first cell of each a check box, checked with its tick and unavailable
+// when the tick is locked, while it stays in the focus order. Installed once for the whole
+// program.
 void InstallCheckListAccessibility();
+
+// Tells assistive technology that the cell at (row, column) has the focus.
+void AnnounceFocusCell(CMyListCtrl* list, int row, int column);
+
+// Tells assistive technology that the tick of `row` changed.
+void AnnounceTickChange(CMyListCtrl* list, int row);

@@ -2,7 +2,6 @@
 
 #include "ui/check_list_accessible.h"
 
-#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QHeaderView>
@@ -149,13 +148,8 @@ void CMyListCtrl::SetStateImage(int row, int state) {
     const bool wasTicked = IsTickedImage(item->data(0, kStateRole).toInt());
     item->setData(0, kStateRole, state);
     ShowStateImage(item);
-    if (IsTickedImage(state) != wasTicked && QAccessible::isActive()) {
-        QAccessible::State changed;
-        changed.checked = true;
-        QAccessibleStateChangeEvent event(this, changed);
-        event.setChild(row);
-        QAccessible::updateAccessibility(&event);
-    }
+    if (IsTickedImage(state) != wasTicked)
+        AnnounceTickChange(this, row);
 }
 
 void CMyListCtrl::SetItemText(int row, int column, const QString& text) {
@@ -168,7 +162,21 @@ QString CMyListCtrl::GetItemText(int row, int column) const {
     return item != nullptr ? item->text(column) : QString();
 }
 
+int CMyListCtrl::AccessibleFocusColumn() const {
+    return m_focusColumn;
+}
+
 void CMyListCtrl::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        MoveAccessibleFocus(m_focusColumn + (event->key() == Qt::Key_Right ? 1 : -1));
+        event->accept();
+        return;
+    }
+    // Space ticks: the focus cell goes to the tick first, so that the change is heard there.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier &&
+        currentIndex().isValid())
+        MoveAccessibleFocus(0);
     // Shift+F10 opens the context menu as the menu key does; X11 does not make it one.
     if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
         QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QCursor::pos());
@@ -184,8 +192,8 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* event) {
 }
 
 void CMyListCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    // The tree view's own focus event names a cell, which the rows this list shows assistive
-    // technology do not have: the row is named instead, and the frame redrawn.
+    // The tree view's own focus event names the cell of the current index, always in column 0:
+    // the focus column's cell is named instead, and the frame redrawn.
     QAbstractItemView::currentChanged(current, previous);
     viewport()->update();
     AnnounceFocusRow();
@@ -212,11 +220,25 @@ void CMyListCtrl::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CMyListCtrl::AnnounceFocusRow() {
-    if (currentIndex().isValid() && hasFocus() && QAccessible::isActive()) {
-        QAccessibleEvent event(this, QAccessible::Focus);
-        event.setChild(currentIndex().row());
-        QAccessible::updateAccessibility(&event);
-    }
+    if (currentIndex().isValid() && hasFocus())
+        AnnounceFocusCell(this, currentIndex().row(), m_focusColumn);
+}
+
+void CMyListCtrl::MoveAccessibleFocus(int column) {
+    column = std::clamp(column, 0, columnCount() - 1);
+    if (column == m_focusColumn)
+        return;
+    m_focusColumn = column;
+    // Left and Right scrolled across the columns before they moved the focus column; now they
+    // scroll as far as the focus column needs to be in view.
+    QScrollBar* bar = horizontalScrollBar();
+    const int left = header()->sectionPosition(column);
+    const int right = left + header()->sectionSize(column);
+    if (left < bar->value())
+        bar->setValue(left);
+    else if (right > bar->value() + viewport()->width())
+        bar->setValue(std::min(left, right - viewport()->width()));
+    AnnounceFocusRow();
 }
 
 void CMyListCtrl::ShowStateImage(QTreeWidgetItem* item) const {

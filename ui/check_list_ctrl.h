@@ -19,7 +19,9 @@ enum StateImage : int {
 // images. A left click is turned into a (row, column) event for the derived class; a press on
 // one row released on another is a drag, not a click. Keys go to the derived class first (its
 // rules move the focus row, a frame: rows are never shown selected). Shift+F10 opens the context
-// menu, as the menu key does.
+// menu, as the menu key does. For assistive technology the list is a table whose focus cell lies
+// on the focus row: Left and Right move it across the row, Space takes it to the tick; nothing
+// shows it but the scrolling that brings its column into view.
 class CMyListCtrl : public QTreeWidget {
     Q_OBJECT
   public:
@@ -60,6 +62,7 @@ class CMyListCtrl : public QTreeWidget {
     void SetStateImage(int row, int state);
     void SetItemText(int row, int column, const QString& text);
     QString GetItemText(int row, int column) const;
+    int AccessibleFocusColumn() const;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -73,12 +76,14 @@ class CMyListCtrl : public QTreeWidget {
     QHeaderView* m_pHeader = nullptr;
 
   private:
-    // Tells assistive technology which row has the focus, while the list has it.
+    // Tells assistive technology which cell of the focus row has the focus, while the list has it.
     void AnnounceFocusRow();
+    void MoveAccessibleFocus(int column);
     void ShowStateImage(QTreeWidgetItem* item) const;
     QRect RowBounds(int row) const;
     // The row on the page (the partly visible one below included) under `point`, or -1.
     int RowOnPage(const QPoint& point) const;
 
     int m_pressedRow = -1;
+    int m_focusColumn = 0;
 };

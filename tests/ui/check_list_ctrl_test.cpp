@@ -240,6 +240,42 @@ class CheckListCtrlTest : public QObject {
         QCOMPARE(list.horizontalScrollBar()->value(), 50);
     }
 
+    // Left and Right move the focus cell that assistive technology follows across the row,
+    // scrolling its column into view; the focus row's own keys are the printer list's.
+    void leftAndRightMoveTheFocusCell_data() {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<int>("column");
+        const int down = Qt::Key_Down, left = Qt::Key_Left, right = Qt::Key_Right;
+        QTest::newRow("Right, Right, Down: the column stays")
+            << QList<int>{right, right, down} << 1 << 2;
+        QTest::newRow("Right past the last column, Left")
+            << QList<int>{right, right, right, right, left} << 0 << 2;
+        QTest::newRow("Right, Right, Left, Left, Left")
+            << QList<int>{right, right, left, left, left} << 0 << 0;
+        QTest::newRow("Right, Space: back to the tick")
+            << QList<int>{right, Qt::Key_Space} << 0 << 0;
+    }
+    void leftAndRightMoveTheFocusCell() {
+        QFETCH(QList<int>, keys);
+        QFETCH(int, focus);
+        QFETCH(int, column);
+        RecordingList list;
+        list.AddRows(10);
+        // Narrower than the columns, so that a focus column may lie outside the view.
+        list.resize(250, 300);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowActive(&list));
+        list.setFocus();
+        list.SetFocusRow(0, true);
+        for (const int key : keys)
+            QTest::keyClick(&list, static_cast<Qt::Key>(key));
+        QCOMPARE(list.currentIndex().row(), focus);
+        QCOMPARE(list.AccessibleFocusColumn(), column);
+        const QModelIndex cell = list.model()->index(focus, column);
+        QVERIFY(list.viewport()->rect().contains(list.visualRect(cell)));
+    }
+
     void horizontalScrollingIsHonoured_data() {
         QTest::addColumn<int>("scroll");
         QTest::addColumn<int>("x");

@@ -238,30 +238,52 @@ class NetworkPrinterListTest : public QObject {
         QTest::keyClick(&table.download, Qt::Key_Tab);
         QTest::keyClick(table.list, Qt::Key_End);
         QAccessibleInterface* list = QAccessible::queryAccessibleInterface(table.list);
-        QCOMPARE(list->childCount(), 3);
-        const QStringList names{"10.0.0.1, A, Failed", "10.0.0.2, B, Not completed",
-                                "10.0.0.3, -, Not completed"};
-        for (int row = 0; row < 3; ++row) {
-            const QAccessible::State state = list->child(row)->state();
-            QVERIFY(state.checkable);
-            QCOMPARE(bool(state.checked), row == 0);
-            QCOMPARE(bool(state.disabled), row == 2);
-            QCOMPARE(bool(state.focused), row == 2);
-            QCOMPARE(list->child(row)->text(QAccessible::Name), names[row]);
+        QAccessibleTableInterface* cells = list->tableInterface();
+        QCOMPARE(list->role(), QAccessible::Table);
+        QCOMPARE(cells->rowCount(), 3);
+        const QStringList headers{"Select", "IP Address", "Printer Name", "Status"};
+        for (int column = 0; column < 4; ++column) {
+            const auto header = cells->cellAt(0, column)->tableCellInterface()->columnHeaderCells();
+            QCOMPARE(header.size(), 1);
+            QCOMPARE(header[0]->text(QAccessible::Name), headers[column]);
+            QCOMPARE(list->child(list->indexOfChild(header[0])), header[0]);
         }
-        QCOMPARE(list->focusChild(), list->child(2));
+        const QStringList rows{"10.0.0.1, A, Failed", "10.0.0.2, B, Not completed",
+                               "10.0.0.3, -, Not completed"};
+        for (int row = 0; row < 3; ++row) {
+            QAccessibleInterface* tick = cells->cellAt(row, 0);
+            QCOMPARE(tick->role(), QAccessible::CheckBox);
+            QCOMPARE(bool(tick->state().checked), row == 0);
+            QCOMPARE(bool(tick->state().disabled), row == 2);
+            QCOMPARE(bool(tick->state().focused), row == 2);
+            QCOMPARE(tick->text(QAccessible::Description), rows[row]);
+            QCOMPARE(cells->cellAt(row, 1)->text(QAccessible::Name),
+                     "10.0.0." + QString::number(row + 1));
+            QCOMPARE(list->child(list->indexOfChild(tick)), tick);
+        }
+        // Left and Right move the focus cell across the row, Space takes it back to the tick.
+        QCOMPARE(list->focusChild(), cells->cellAt(2, 0));
+        for (const auto& [key, column] : {std::pair{Qt::Key_Right, 1},
+                                          {Qt::Key_Right, 2},
+                                          {Qt::Key_Left, 1},
+                                          {Qt::Key_Space, 0}}) {
+            QTest::keyClick(table.list, key);
+            QCOMPARE(list->focusChild(), cells->cellAt(2, column));
+            QVERIFY(cells->cellAt(2, column)->state().focused);
+        }
         // The toggle action follows the click rules.
-        QVERIFY(list->child(2)->actionInterface()->actionNames().isEmpty());
-        list->child(1)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QVERIFY(cells->cellAt(2, 0)->actionInterface()->actionNames().isEmpty());
+        cells->cellAt(1, 0)->actionInterface()->doAction(
+            QAccessibleActionInterface::toggleAction());
         QCOMPARE(table.States(), (QList<int>{2, 2, 4}));
         // After a sort the rows read their new printers; what a screen reader kept of the old
         // first row never reads another printer's.
-        const QAccessible::Id kept = QAccessible::uniqueId(list->child(0));
+        const QAccessible::Id kept = QAccessible::uniqueId(cells->cellAt(0, 0));
         table.ClickHeader(1);
         table.ClickHeader(1);
-        QCOMPARE(list->child(0)->text(QAccessible::Name), names[2]);
+        QCOMPARE(cells->cellAt(0, 0)->text(QAccessible::Description), rows[2]);
         QAccessibleInterface* old = QAccessible::accessibleInterface(kept);
-        QVERIFY(old == nullptr || old->text(QAccessible::Name) == names[0]);
+        QVERIFY(old == nullptr || old->text(QAccessible::Description) == rows[0]);
     }
 
     void clicksOutsideTheRowsChangeNothing() {
