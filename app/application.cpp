@@ -38,11 +38,10 @@ bool CTolvaneApp::InitInstance() {
 
     // Control container support: no ActiveX here, nothing to enable.
 
-    m_windowClassName = ResQString(IDS_WINDOW_CLASS);
     if (!FirstInstance())
         return false;
 
-    // Window-class registration: Qt windows need none; the name stays for the lock above.
+    // Window-class registration: Qt windows need none.
 
     FillDefaultSettings(&m_settings);
     if (TransportProbe() == 1)

@@ -34,7 +34,6 @@ class CTolvaneApp : public QApplication {
     bool FirstInstance();
 
     QString m_commandLineFile;
-    QString m_windowClassName;
     AppSettings m_settings{};
     SingleInstance* m_singleInstance = nullptr;
     int m_exitStatus = 0;

@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/network_printer_list.h"
+#include "discovery/address_range.h"
 #include "discovery/snmp_codec.h"
 #include "platform/message_box.h"
 #include "platform/text_convert.h"
@@ -53,15 +54,6 @@ QPushButton* MakeButton(const QString& text, const char* objectName, int width, 
     // Otherwise the dialog would make the first of them its default button when it shows.
     button->setAutoDefault(false);
     return button;
-}
-
-// An address as its four bytes in decimal, most significant first.
-QString DottedAddress(uint32_t address) {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(address >> 24)
-        .arg((address >> 16) & 0xFF)
-        .arg((address >> 8) & 0xFF)
-        .arg(address & 0xFF);
 }
 
 } // namespace
@@ -263,7 +255,7 @@ void CTolvaneDlg::OnAddPrinter() {
     m_dlgSetIPAddress->SetAddress(0);
     if (m_dlgSetIPAddress->exec() != QDialog::Accepted)
         return;
-    if (AddManualPrinter(&m_lists, WideOf(DottedAddress(m_dlgSetIPAddress->Address()))))
+    if (AddManualPrinter(&m_lists, NarrowToWide(DottedAddress(m_dlgSetIPAddress->Address()))))
         RefreshPrinters();
 }
 

@@ -1,5 +1,6 @@
 #include "win32/main_dialog.h"
 
+#include "discovery/address_range.h"
 #include "discovery/snmp_codec.h"
 #include "platform/text_convert.h"
 #include "resources/windows/resource_ids.h"
@@ -18,14 +19,6 @@ namespace {
 
 constexpr UINT_PTR kHandoverTimer = 1;
 constexpr UINT kHandoverPollMs = 50;
-
-// An address as its four bytes in decimal, most significant first.
-std::u16string DottedAddress(uint32_t address) {
-    const std::string text =
-        std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
-        std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
-    return std::u16string(text.begin(), text.end());
-}
 
 // The file dialog's filter: the resource's '|' separators become the terminators Windows wants.
 std::wstring OpenFileFilter() {
@@ -267,7 +260,7 @@ void CTolvaneDlg::OnAddPrinter() {
     m_dlgSetIPAddress.SetAddress(0);
     if (m_dlgSetIPAddress.DoModal(m_hWnd) != IDOK)
         return;
-    if (AddManualPrinter(&m_lists, DottedAddress(m_dlgSetIPAddress.Address())))
+    if (AddManualPrinter(&m_lists, NarrowToWide(DottedAddress(m_dlgSetIPAddress.Address()))))
         RefreshPrinters();
 }
 
