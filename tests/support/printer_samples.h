@@ -12,7 +12,8 @@
 // Builders for printer-table records in tests. Entries come from the process heap, like the
 // program's own, so the leak guard sees them.
 
-struct EntrySpec {
+// One printer-table entry as a test writes it: address, name and the entry's flags.
+struct SampleEntry {
     const char16_t* ip;
     const char16_t* name;
     int32_t status = kStatusNotCompleted;
@@ -24,22 +25,22 @@ inline std::u16string Text(const char16_t* text) {
     return std::u16string(WideText(text));
 }
 
-inline PrinterEntry* MakeEntry(const EntrySpec& spec) {
+inline PrinterEntry* MakeEntry(const SampleEntry& sample) {
     auto* entry = HeapNew<PrinterEntry>();
     entry->versionText = HeapStrDup(u"-");
-    CopyWideField(entry->name, kNameUnits, Text(spec.name));
-    CopyWideField(entry->ipAddress, kIpUnits, Text(spec.ip));
-    entry->status = spec.status;
-    entry->locked = spec.locked;
-    entry->ticked = spec.ticked;
+    CopyWideField(entry->name, kNameUnits, Text(sample.name));
+    CopyWideField(entry->ipAddress, kIpUnits, Text(sample.ip));
+    entry->status = sample.status;
+    entry->locked = sample.locked;
+    entry->ticked = sample.ticked;
     return entry;
 }
 
-inline PrinterEntry* MakeChain(const std::vector<EntrySpec>& specs) {
+inline PrinterEntry* MakeChain(const std::vector<SampleEntry>& samples) {
     PrinterEntry* head = nullptr;
     PrinterEntry** tail = &head;
-    for (const EntrySpec& spec : specs) {
-        *tail = MakeEntry(spec);
+    for (const SampleEntry& sample : samples) {
+        *tail = MakeEntry(sample);
         tail = &(*tail)->next;
     }
     return head;

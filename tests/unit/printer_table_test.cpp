@@ -166,7 +166,7 @@ TEST_F(PrinterTableTest, EntriesOutOfMemoryAtEachAllocation) {
 TEST_F(PrinterTableTest, CompareRowsByColumnAndDirection) {
     struct Case {
         const char* why;
-        EntrySpec a, b;
+        SampleEntry a, b;
         int column;
         int direction;
         int expected;
