@@ -3,6 +3,7 @@
 #include "printers/download_checks.h"
 #include "printers/settings.h"
 #include "printers/table_refresh.h"
+#include "workflow/main_window_view.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -15,9 +16,6 @@ class CDragEdit;
 class CNetworkPrinterList;
 class CSending;
 class QPushButton;
-
-// End code of the main window after an out-of-memory stop; it ends the program.
-constexpr int kEndOutOfMemory = 5;
 
 // The program's main window: the backup file name, the printer table and every command of the
 // workflow. Ending it ends the program.

@@ -9,12 +9,10 @@
 #include "win32/drag_edit.h"
 #include "win32/printer_list.h"
 #include "win32/sending_dialog.h"
+#include "workflow/main_window_view.h"
 
 #include <optional>
 #include <string>
-
-// End code of the main window after an out-of-memory stop; it ends the program.
-constexpr int kEndOutOfMemory = 5;
 
 // The program's main window: the backup file name, the printer table and every command of the
 // workflow. Ending it ends the program.
