@@ -67,8 +67,6 @@ CTolvaneDlg::CTolvaneDlg(const QString& commandLineFile, QWidget* parent)
 }
 
 CTolvaneDlg::~CTolvaneDlg() {
-    // The rows point into the entry chain.
-    m_printerList->clear();
     ReleaseTableLists(&m_lists);
 }
 
@@ -139,16 +137,16 @@ void CTolvaneDlg::BuildForm() {
 
     // No button is the default: Enter in the field or the list does nothing.
     connect(m_browseButton, &QPushButton::clicked, this, &CTolvaneDlg::OnBrowse);
-    connect(m_selectAllButton, &QPushButton::clicked, m_printerList,
-            &CNetworkPrinterList::SelectAll);
-    connect(m_clearAllButton, &QPushButton::clicked, m_printerList, &CNetworkPrinterList::ClearAll);
+    connect(m_selectAllButton, &QPushButton::clicked, this,
+            [this] { m_printerList->Controller().SelectAll(); });
+    connect(m_clearAllButton, &QPushButton::clicked, this,
+            [this] { m_printerList->Controller().ClearAll(); });
     connect(m_updateButton, &QPushButton::clicked, this, &CTolvaneDlg::RefreshPrinters);
     connect(m_addPrinterButton, &QPushButton::clicked, this, &CTolvaneDlg::OnAddPrinter);
     connect(m_communityButton, &QPushButton::clicked, this, &CTolvaneDlg::OnCommunity);
     connect(m_downloadButton, &QPushButton::clicked, this, &CTolvaneDlg::OnDownload);
     connect(m_closeButton, &QPushButton::clicked, this, &CTolvaneDlg::reject);
-    connect(m_printerList, &CNetworkPrinterList::outOfMemoryStop, this,
-            &CTolvaneDlg::OnOutOfMemoryStop);
+    m_printerList->Controller().SetOutOfMemoryStop([this] { OnOutOfMemoryStop(); });
     m_handoverTimer.setInterval(kHandoverPollMs);
     connect(&m_handoverTimer, &QTimer::timeout, this, &CTolvaneDlg::ApplyHandedOverFileWhenIdle);
 }
@@ -188,25 +186,27 @@ void CTolvaneDlg::OnInitDialog() {
     InstallAboutEntry(this);
     setWindowIcon(m_hIcon);
 
-    m_printerList->SetUpTable(&m_lists);
+    PrinterListController& list = m_printerList->Controller();
+    m_printerList->SetUpTable();
+    list.SetUpTable(&m_lists);
     m_printerList->SetCommandButtons(m_selectAllButton, m_clearAllButton, m_downloadButton);
-    if (m_printerList->BuildModelList(SourceSettings().modelList) == 0)
+    if (list.BuildModelList(SourceSettings().modelList) == 0)
         return;
     m_settings = SourceSettings();
 
     bool rebuilt = false;
     {
         const BusyCursor searching;
-        rebuilt = m_printerList->RunDiscoveryDriver(m_settings.versionKind, m_communityName) != 0;
+        rebuilt = list.RunDiscoveryDriver(m_settings.versionKind, WideOf(m_communityName)) != 0;
     }
     if (rebuilt) {
-        m_printerList->FillPrinterList();
-        m_printerList->UpdateCommandButtons();
+        list.FillPrinterList();
+        list.UpdateCommandButtons();
     }
     if (m_stopping)
         return;
     m_printerList->InitHeaderImages();
-    m_printerList->InitialSort();
+    list.InitialSort();
     setWindowTitle(ResQString(IDS_MAIN_TITLE));
 }
 
@@ -248,7 +248,7 @@ void CTolvaneDlg::RefreshPrinters() {
         return;
     ReleaseDiscoveryResults(&m_lists);
     const BusyCursor searching;
-    m_printerList->RefreshPrinters(m_settings.versionKind, m_communityName);
+    m_printerList->Controller().RefreshPrinters(m_settings.versionKind, WideOf(m_communityName));
 }
 
 void CTolvaneDlg::OnAddPrinter() {
@@ -278,11 +278,7 @@ void CTolvaneDlg::OnBrowse() {
 }
 
 bool CTolvaneDlg::AnyRowTicked() const {
-    for (int row = 0; row < m_printerList->GetItemCount(); ++row) {
-        if (IsTickedState(m_printerList->GetStateImage(row)))
-            return true;
-    }
-    return false;
+    return m_printerList->Controller().AnyRowTicked();
 }
 
 void CTolvaneDlg::OnDownload() {
@@ -290,7 +286,7 @@ void CTolvaneDlg::OnDownload() {
         return;
     Deliver();
     if (!m_stopping)
-        m_printerList->Refill();
+        m_printerList->Controller().Refill();
 }
 
 bool CTolvaneDlg::ReadFileName(int maxChars, std::u16string* name) {
@@ -305,7 +301,8 @@ void CTolvaneDlg::Deliver() {
     FreeDeliveryNodes(m_lists.nodes);
     m_lists.nodes = nullptr;
     m_lists.nodeCount = 0;
-    if (m_printerList->CollectTickedPrinters(&m_lists.nodes, &m_lists.nodeCount) == 0 ||
+    if (m_printerList->Controller().CollectTickedPrinters(&m_lists.nodes, &m_lists.nodeCount) ==
+            0 ||
         m_lists.nodes == nullptr) {
         AppMessageBox(IDS_SELECT_PRINTERS, MB_OK);
         return;
@@ -318,5 +315,5 @@ void CTolvaneDlg::Deliver() {
     const int result = m_sending->exec();
     if (result != 0 && m_sending->JobFlag() == 0)
         return;
-    m_printerList->RecordDeliveryResults(m_lists.nodes);
+    m_printerList->Controller().RecordDeliveryResults(m_lists.nodes);
 }

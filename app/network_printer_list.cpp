@@ -1,8 +1,5 @@
 #include "app/network_printer_list.h"
 
-#include "platform/text_convert.h"
-#include "printers/sort_menu.h"
-#include "text/inert_text.h"
 #include "text/string_ids.h"
 #include "ui/qt_text.h"
 #include "ui/sort_header.h"
@@ -10,11 +7,10 @@
 #include <QAbstractButton>
 #include <QActionGroup>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 
-#include <algorithm>
-#include <utility>
-#include <vector>
+#include <iterator>
 
 namespace {
 
@@ -35,26 +31,37 @@ static_assert(int{kTickUnticked} == kImageUnticked && int{kTickTicked} == kImage
               int{kTickTickedLocked} == kImageTickedLocked &&
               int{kTickUntickedLocked} == kImageUntickedLocked);
 
-// A device chooses its own name: shown inert, it stays on one line of its row.
-QString ShownName(const char16_t* name) {
-    return QtText(InertText(WideText(name)));
+struct KeyOfList {
+    int qtKey;
+    ListKey key;
+};
+const KeyOfList kListKeys[] = {
+    {Qt::Key_Up, ListKey::Up},         {Qt::Key_Down, ListKey::Down},
+    {Qt::Key_Home, ListKey::Home},     {Qt::Key_End, ListKey::End},
+    {Qt::Key_PageUp, ListKey::PageUp}, {Qt::Key_PageDown, ListKey::PageDown},
+};
+
+bool IsTyping(const QKeyEvent& event) {
+    return !event.text().isEmpty() && event.text().front().isPrint() &&
+           !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
 }
 
 } // namespace
 
-CNetworkPrinterList::CNetworkPrinterList(QWidget* parent) : CMyListCtrl(parent) {
+CNetworkPrinterList::CNetworkPrinterList(QWidget* parent)
+    : CMyListCtrl(parent), m_controller(*this) {
     auto* sortHeader = new CSortHeader(this);
     setHeader(sortHeader);
     sortHeader->setSectionsClickable(true);
     sortHeader->setSectionsMovable(false);
     sortHeader->setStretchLastSection(false);
-    connect(sortHeader, &QHeaderView::sectionClicked, this, &CNetworkPrinterList::OnColumnClick);
+    connect(sortHeader, &QHeaderView::sectionClicked, this,
+            [this](int column) { m_controller.OnColumnClick(column); });
     // Rows are never selected; only their tick boxes change.
     setSelectionMode(QAbstractItemView::NoSelection);
 }
 
-void CNetworkPrinterList::SetUpTable(PrinterTableLists* lists) {
-    m_lists = lists;
+void CNetworkPrinterList::SetUpTable() {
     m_pHeader = header();
     InitStateImages();
     setColumnCount(static_cast<int>(std::size(kColumns)));
@@ -73,56 +80,93 @@ void CNetworkPrinterList::SetCommandButtons(QAbstractButton* selectAll, QAbstrac
     m_download = download;
 }
 
-int CNetworkPrinterList::BuildModelList(const char* modelList) {
-    if (::BuildModelList(modelList, &m_lists->models) != 0)
-        return 1;
-    OutOfMemoryStop();
-    return 0;
+void CNetworkPrinterList::InitHeaderImages() {
+    SortHeader()->SetImageList({QPixmap(QStringLiteral(":/list/sort_up.png")),
+                                QPixmap(QStringLiteral(":/list/sort_down.png"))});
 }
 
-int CNetworkPrinterList::RunDiscoveryDriver(int versionKind, QStringView community) {
-    const TableOutcome outcome = ::RunDiscoveryDriver(m_lists, versionKind, WideOf(community));
-    if (outcome == kTableOutOfMemory)
-        OutOfMemoryStop();
-    return outcome == kTableRebuilt ? 1 : 0;
+PrinterListController& CNetworkPrinterList::Controller() {
+    return m_controller;
 }
 
-void CNetworkPrinterList::RefreshPrinters(int versionKind, QStringView community) {
-    DeliveryNode* ticked = nullptr;
-    int count = 0;
-    if (CollectTickedPrinters(&ticked, &count) == 0)
-        return;
-    const FocusRow focus = Focus();
-    // The rows refer to the entries about to be released.
-    clear();
-    const TableOutcome outcome =
-        RebuildPrinterEntries(m_lists, versionKind, WideOf(community), ticked);
-    FreeDeliveryNodes(ticked);
-    if (outcome == kTableOutOfMemory) {
-        OutOfMemoryStop();
-        return;
+void CNetworkPrinterList::OnCellClick(int row, int column) {
+    m_controller.OnCellClick(row, column);
+}
+
+bool CNetworkPrinterList::OnKey(const QKeyEvent& event) {
+    if (event.key() == Qt::Key_Space && event.modifiers() == Qt::NoModifier)
+        return m_controller.OnKey(ListKey::Space);
+    for (const KeyOfList& listKey : kListKeys) {
+        if (event.key() == listKey.qtKey)
+            return m_controller.OnKey(listKey.key);
     }
-    RefillFocusing(focus);
+    if (!IsTyping(event))
+        return false;
+    for (const QChar typed : event.text())
+        m_controller.OnCharacter(typed.unicode());
+    return true;
 }
 
-void CNetworkPrinterList::FillPrinterList() {
+void CNetworkPrinterList::contextMenuEvent(QContextMenuEvent* event) {
+    // From the keyboard the menu opens at the focus row, or at the top of the rows.
+    m_menuAt = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const QRect focusRow = visualItemRect(currentItem());
+        m_menuAt = viewport()->mapToGlobal(focusRow.isValid() ? focusRow.bottomLeft() : QPoint());
+    }
+    m_controller.OnContextMenu();
+}
+
+void CNetworkPrinterList::ShowRows(std::span<const PrinterListRow> rows) {
     clear();
     int row = 0;
-    for (PrinterEntry* entry = m_lists->entries; entry != nullptr; entry = entry->next, ++row) {
-        const int state = TickStateOf(*entry);
-        QTreeWidgetItem* item = InsertRow(row, state);
+    for (const PrinterListRow& shown : rows) {
+        QTreeWidgetItem* item = InsertRow(row, shown.tickState);
         // Without the selectable flag a row refuses the selection a click asks for.
         item->setFlags(Qt::ItemIsEnabled);
-        SetItemText(row, kColumnTick, QtText(TickText(state == kTickTicked)));
-        SetItemText(row, kColumnAddress, QtText(WideText(entry->ipAddress)));
-        SetItemText(row, kColumnName, ShownName(entry->name));
-        SetItemText(row, kColumnStatus, QtText(StatusText(entry->status)));
-        SetItemData(row, entry);
+        SetItemText(row, kColumnTick, QtText(shown.tickText));
+        SetItemText(row, kColumnAddress, QtText(shown.address));
+        SetItemText(row, kColumnName, QtText(shown.name));
+        SetItemText(row, kColumnStatus, QtText(shown.status));
+        ++row;
     }
 }
 
-void CNetworkPrinterList::UpdateCommandButtons() {
-    const CommandButtonStates states = ComputeCommandButtons(TableRowsOf(*this));
+void CNetworkPrinterList::ReorderRows(std::span<const int> formerRows) {
+    // The items leave the list and come back in order, so that each stays its printer's.
+    const QList<QTreeWidgetItem*> items = invisibleRootItem()->takeChildren();
+    QList<QTreeWidgetItem*> sorted;
+    for (int former : formerRows)
+        sorted.append(items[former]);
+    addTopLevelItems(sorted);
+}
+
+void CNetworkPrinterList::ShowTick(int row, int tickState, const std::u16string& tickText) {
+    SetStateImage(row, tickState);
+    SetItemText(row, kColumnTick, QtText(tickText));
+}
+
+void CNetworkPrinterList::ShowSortMark(int column, int mark) {
+    SortHeader()->SetSectionImage(column, mark);
+}
+
+int CNetworkPrinterList::FocusRow() const {
+    return CMyListCtrl::FocusRow();
+}
+
+void CNetworkPrinterList::SetFocusRow(int row) {
+    CMyListCtrl::SetFocusRow(row, false);
+}
+
+void CNetworkPrinterList::MoveFocusRow(int row) {
+    CMyListCtrl::SetFocusRow(row, true);
+}
+
+int CNetworkPrinterList::PageRows() const {
+    return RowsPerPage();
+}
+
+void CNetworkPrinterList::EnableCommands(const CommandButtonStates& states) {
     if (m_selectAll != nullptr)
         m_selectAll->setEnabled(states.selectAll);
     if (m_clearAll != nullptr)
@@ -131,154 +175,21 @@ void CNetworkPrinterList::UpdateCommandButtons() {
         m_download->setEnabled(states.download);
 }
 
-void CNetworkPrinterList::Refill() {
-    RefillFocusing(Focus());
-}
-
-void CNetworkPrinterList::RefillFocusing(const FocusRow& focus) {
-    FillPrinterList();
-    UpdateCommandButtons();
-    Resort();
-    Refocus(focus);
-}
-
-CNetworkPrinterList::FocusRow CNetworkPrinterList::Focus() const {
-    const int row = currentIndex().row();
-    return {WideOf(GetItemText(row, kColumnAddress)), row};
-}
-
-void CNetworkPrinterList::Refocus(const FocusRow& focus) {
-    const int row = FocusRowAfter(*this, focus.address, focus.row);
-    if (row >= 0)
-        setCurrentIndex(model()->index(row, 0));
-}
-
-void CNetworkPrinterList::SelectAll() {
-    TickAllRows(*this);
-    UpdateCommandButtons();
-}
-
-void CNetworkPrinterList::ClearAll() {
-    UntickAllRows(*this);
-    UpdateCommandButtons();
-}
-
-int CNetworkPrinterList::CollectTickedPrinters(DeliveryNode** nodes, int* count) {
-    return ::CollectTickedPrinters(m_lists->entries, RowEntriesOf(*this), nodes, count);
-}
-
-int CNetworkPrinterList::RecordDeliveryResults(const DeliveryNode* nodes) {
-    return ::RecordDeliveryResults(nodes, m_lists->entries);
-}
-
-void CNetworkPrinterList::InitHeaderImages() {
-    SortHeader()->SetImageList({QPixmap(QStringLiteral(":/list/sort_up.png")),
-                                QPixmap(QStringLiteral(":/list/sort_down.png"))});
-}
-
-void CNetworkPrinterList::InitialSort() {
-    OnColumnClick(kColumnAddress);
-}
-
-void CNetworkPrinterList::OnColumnClick(int column) {
-    if (column < 0)
-        return;
-    const SortClick click = ClickSortColumn(m_sort, column);
-    if (click.unmarkColumn >= 0)
-        SortHeader()->SetSectionImage(click.unmarkColumn, kSortMarkNone);
-    SortHeader()->SetSectionImage(column, click.mark);
-    SortRows(column, click.direction);
-}
-
-void CNetworkPrinterList::Resort() {
-    SortRows(m_sort.column, 1 - m_sort.nextDirection);
-}
-
-PrinterEntry* CNetworkPrinterList::EntryAt(int row) const {
-    return static_cast<PrinterEntry*>(GetItemData(row));
-}
-
-const SortState& CNetworkPrinterList::Sort() const {
-    return m_sort;
-}
-
-void CNetworkPrinterList::OnCellClick(int row, int column) {
-    if (column != kColumnTick)
-        return;
-    SetCheck(row, !IsTickedState(GetStateImage(row)));
-    FollowRowTick(*this, row);
-    UpdateCommandButtons();
-}
-
-void CNetworkPrinterList::contextMenuEvent(QContextMenuEvent* event) {
+void CNetworkPrinterList::ShowSortMenu(const std::vector<SortMenuEntry>& entries) {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     // One column is the current one: the entries show as a choice of one.
     auto* columns = new QActionGroup(menu);
-    for (const SortMenuEntry& entry : SortMenuEntries(m_sort)) {
+    for (const SortMenuEntry& entry : entries) {
         QAction* action = menu->addAction(QtText(entry.text));
         columns->addAction(action);
         action->setCheckable(true);
         action->setChecked(entry.current);
         const int column = entry.column;
-        connect(action, &QAction::triggered, this, [this, column] { OnColumnClick(column); });
+        connect(action, &QAction::triggered, this,
+                [this, column] { m_controller.OnColumnClick(column); });
     }
-    // From the keyboard the menu opens at the focus row, or at the top of the rows.
-    QPoint at = event->globalPos();
-    if (event->reason() == QContextMenuEvent::Keyboard) {
-        const QRect focusRow = visualItemRect(currentItem());
-        at = viewport()->mapToGlobal(focusRow.isValid() ? focusRow.bottomLeft() : QPoint());
-    }
-    menu->popup(at);
-}
-
-int CNetworkPrinterList::RowCount() const {
-    return GetItemCount();
-}
-
-int CNetworkPrinterList::RowState(int row) const {
-    return GetStateImage(row);
-}
-
-void CNetworkPrinterList::SetRowState(int row, int state) {
-    SetStateImage(row, state);
-}
-
-PrinterEntry* CNetworkPrinterList::RowEntry(int row) const {
-    return EntryAt(row);
-}
-
-std::u16string CNetworkPrinterList::RowAddress(int row) const {
-    return WideOf(GetItemText(row, kColumnAddress));
-}
-
-void CNetworkPrinterList::SetRowTickText(int row, const std::u16string& text) {
-    SetItemText(row, kColumnTick, QtText(text));
-}
-
-void CNetworkPrinterList::OutOfMemoryStop() {
-    clear();
-    ReleaseTableLists(m_lists);
-    emit outOfMemoryStop();
-}
-
-void CNetworkPrinterList::SortRows(int column, int direction) {
-    const SortParams params{direction, IsTextColumn(column), column};
-    std::vector<std::pair<const PrinterEntry*, QTreeWidgetItem*>> rows;
-    for (int row = 0; row < GetItemCount(); ++row)
-        rows.emplace_back(EntryAt(row), topLevelItem(row));
-    std::stable_sort(rows.begin(), rows.end(), [&params](const auto& a, const auto& b) {
-        return ComparePrinterRows(a.first, b.first, params) < 0;
-    });
-    // The items are all in `rows`; they leave the list and come back in order.
-    QTreeWidgetItem* const focus = currentItem();
-    invisibleRootItem()->takeChildren();
-    QList<QTreeWidgetItem*> sorted;
-    for (const auto& row : rows)
-        sorted.append(row.second);
-    addTopLevelItems(sorted);
-    if (focus != nullptr)
-        setCurrentItem(focus);
+    menu->popup(m_menuAt);
 }
 
 CSortHeader* CNetworkPrinterList::SortHeader() const {

@@ -95,15 +95,33 @@ int CMyListCtrl::GetCellRect(QRect* rect, int row, int column) const {
     return 1;
 }
 
-int CMyListCtrl::SetCheck(int row, bool ticked) {
-    const int state = GetStateImage(row);
-    if (state == kImageTickedLocked || state == kImageUntickedLocked)
-        return 1;
-    SetStateImage(row, ticked ? kImageTicked : kImageUnticked);
-    return ticked ? 1 : 0;
+void CMyListCtrl::OnCellClick(int /*row*/, int /*column*/) {}
+
+bool CMyListCtrl::OnKey(const QKeyEvent& /*event*/) {
+    return false;
 }
 
-void CMyListCtrl::OnCellClick(int /*row*/, int /*column*/) {}
+int CMyListCtrl::FocusRow() const {
+    return currentIndex().row();
+}
+
+void CMyListCtrl::SetFocusRow(int row, bool bringIntoView) {
+    if (row < 0 || row >= topLevelItemCount())
+        return;
+    const bool moved = row != FocusRow();
+    setCurrentIndex(model()->index(row, 0));
+    // The view does not scroll by itself (a click must leave it where it is).
+    if (bringIntoView && moved) {
+        const int left = horizontalScrollBar()->value();
+        scrollTo(currentIndex());
+        horizontalScrollBar()->setValue(left);
+    }
+}
+
+int CMyListCtrl::RowsPerPage() const {
+    const int rowHeight = topLevelItemCount() > 0 ? visualRect(model()->index(0, 0)).height() : 0;
+    return rowHeight > 0 ? std::max(1, viewport()->height() / rowHeight) : 1;
+}
 
 int CMyListCtrl::GetItemCount() const {
     return topLevelItemCount();
@@ -150,24 +168,7 @@ QString CMyListCtrl::GetItemText(int row, int column) const {
     return item != nullptr ? item->text(column) : QString();
 }
 
-void CMyListCtrl::SetItemData(int row, void* itemData) {
-    if (QTreeWidgetItem* item = topLevelItem(row))
-        item->setData(0, kDataRole, QVariant::fromValue(reinterpret_cast<quintptr>(itemData)));
-}
-
-void* CMyListCtrl::GetItemData(int row) const {
-    const QTreeWidgetItem* item = topLevelItem(row);
-    return item != nullptr ? reinterpret_cast<void*>(item->data(0, kDataRole).value<quintptr>())
-                           : nullptr;
-}
-
 void CMyListCtrl::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
-        if (currentIndex().isValid())
-            OnCellClick(currentIndex().row(), 0);
-        event->accept();
-        return;
-    }
     // Shift+F10 opens the context menu as the menu key does; X11 does not make it one.
     if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
         QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint(), QCursor::pos());
@@ -175,15 +176,11 @@ void CMyListCtrl::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    const QModelIndex before = currentIndex();
-    QTreeWidget::keyPressEvent(event);
-    // The view does not scroll by itself (a click must leave it where it is), so the row a key
-    // moved the focus to is brought into view here, across the rows only.
-    if (currentIndex() != before) {
-        const int left = horizontalScrollBar()->value();
-        scrollTo(currentIndex());
-        horizontalScrollBar()->setValue(left);
+    if (OnKey(*event)) {
+        event->accept();
+        return;
     }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void CMyListCtrl::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

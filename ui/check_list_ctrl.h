@@ -17,10 +17,9 @@ enum StateImage : int {
 
 // A report-view list whose rows carry a tick box drawn from the control's own four state
 // images. A left click is turned into a (row, column) event for the derived class; a press on
-// one row released on another is a drag, not a click. From the keyboard the arrow, Home, End
-// and page keys move a focus row (a frame; rows are never shown selected), and Space is a click
-// on the focus row's tick box, so every tick can be reached without a mouse. Shift+F10 opens
-// the context menu, as the menu key does.
+// one row released on another is a drag, not a click. Keys go to the derived class first (its
+// rules move the focus row, a frame: rows are never shown selected). Shift+F10 opens the context
+// menu, as the menu key does.
 class CMyListCtrl : public QTreeWidget {
     Q_OBJECT
   public:
@@ -41,11 +40,18 @@ class CMyListCtrl : public QTreeWidget {
     // from the row's left edge. Returns 1, or -1 without a header.
     int GetCellRect(QRect* rect, int row, int column) const;
 
-    // Ticks or unticks a row; locked rows stay as they are and give 1.
-    int SetCheck(int row, bool ticked);
-
     // The derived class's cell hook; column -1 when the click lies right of every column.
     virtual void OnCellClick(int row, int column);
+    // The derived class's key hook: true when it took the key, else the list's own handling
+    // (Left and Right, Tab, Escape...) has it.
+    virtual bool OnKey(const QKeyEvent& event);
+
+    // The focus row; -1 when there is none.
+    int FocusRow() const;
+    // Moves the focus row; `bringIntoView` scrolls the rows (never the columns) to show it.
+    void SetFocusRow(int row, bool bringIntoView);
+    // Whole rows the viewport shows, at least 1.
+    int RowsPerPage() const;
 
     int GetItemCount() const;
     // Inserts an empty row at `row` with the state image `state`; returns its item.
@@ -54,8 +60,6 @@ class CMyListCtrl : public QTreeWidget {
     void SetStateImage(int row, int state);
     void SetItemText(int row, int column, const QString& text);
     QString GetItemText(int row, int column) const;
-    void SetItemData(int row, void* itemData);
-    void* GetItemData(int row) const;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

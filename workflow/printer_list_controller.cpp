@@ -203,7 +203,7 @@ bool PrinterListController::OnKey(ListKey key) {
             OnCellClick(focus, kColumnTick);
         return true;
     }
-    m_view.SetFocusRow(std::clamp(row, 0, count - 1));
+    m_view.MoveFocusRow(std::clamp(row, 0, count - 1));
     return true;
 }
 
@@ -217,7 +217,7 @@ void PrinterListController::OnCharacter(char16_t typed) {
     m_lastTyped = now;
     for (int row = 0; row < RowCount(); ++row) {
         if (RowAddress(row).starts_with(m_typed)) {
-            m_view.SetFocusRow(row);
+            m_view.MoveFocusRow(row);
             return;
         }
     }

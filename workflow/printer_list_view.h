@@ -40,8 +40,10 @@ class PrinterListView {
     virtual void ShowSortMark(int column, int mark) = 0;
     // The row with the focus frame, or -1.
     virtual int FocusRow() const = 0;
-    // Moves the focus frame to `row` and brings it into view.
+    // Puts the focus frame on `row` after the rows changed, the view scrolled as it is.
     virtual void SetFocusRow(int row) = 0;
+    // The operator moved the focus frame to `row`: it is brought into view.
+    virtual void MoveFocusRow(int row) = 0;
     // How many rows a page key moves the focus frame.
     virtual int PageRows() const = 0;
     // "Select All", "Clear All" and "Download...".

@@ -29,6 +29,7 @@ class FakePrinterListView final : public PrinterListView {
     }
     int FocusRow() const override { return focus; }
     void SetFocusRow(int row) override { focus = row; }
+    void MoveFocusRow(int row) override { focus = row; }
     int PageRows() const override { return pageRows; }
     void EnableCommands(const CommandButtonStates& states) override { commands = states; }
     void ShowSortMenu(const std::vector<SortMenuEntry>& entries) override { menu = entries; }

@@ -96,29 +96,6 @@ class CheckListCtrlTest : public QObject {
         QVERIFY(!(list.topLevelItem(0)->flags() & Qt::ItemIsUserCheckable));
     }
 
-    void setCheckLeavesLockedRowsAlone_data() {
-        QTest::addColumn<int>("state");
-        QTest::addColumn<bool>("ticked");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<int>("after");
-        QTest::newRow("tick an unticked row") << 1 << true << 1 << 2;
-        QTest::newRow("untick a ticked row") << 2 << false << 0 << 1;
-        QTest::newRow("tick a ticked row") << 2 << true << 1 << 2;
-        QTest::newRow("untick ticked-locked: unchanged") << 3 << false << 1 << 3;
-        QTest::newRow("tick unticked-locked: unchanged") << 4 << true << 1 << 4;
-        QTest::newRow("untick unticked-locked: still 1") << 4 << false << 1 << 4;
-    }
-    void setCheckLeavesLockedRowsAlone() {
-        QFETCH(int, state);
-        QFETCH(bool, ticked);
-        QFETCH(int, result);
-        QFETCH(int, after);
-        RecordingList list;
-        list.InsertRow(0, state);
-        QCOMPARE(list.SetCheck(0, ticked), result);
-        QCOMPARE(list.GetStateImage(0), after);
-    }
-
     void hitTestUsesWidthsFromTheRowsLeftEdge_data() {
         QTest::addColumn<int>("x");
         QTest::addColumn<int>("rowLeft");
@@ -239,39 +216,6 @@ class CheckListCtrlTest : public QObject {
         QCOMPARE(list.cells.size(), size_t{3});
         QCOMPARE(list.cells[1], std::make_pair(2, 1));
         QCOMPARE(list.cells[2], std::make_pair(5, 1));
-    }
-
-    void keysMoveTheFocusRowAndSpaceClicksItsTick_data() {
-        QTest::addColumn<QList<int>>("keys");
-        QTest::addColumn<int>("focus");
-        QTest::addColumn<int>("clicked"); // the row whose tick cell Space clicked, or -1
-        const int down = Qt::Key_Down, up = Qt::Key_Up, home = Qt::Key_Home, end = Qt::Key_End;
-        QTest::newRow("End, Up") << QList<int>{end, up} << 8 << -1;
-        QTest::newRow("End, Home") << QList<int>{end, home} << 0 << -1;
-        QTest::newRow("Page Down: a page of four") << QList<int>{Qt::Key_PageDown} << 4 << -1;
-        QTest::newRow("End, Page Up") << QList<int>{end, Qt::Key_PageUp} << 5 << -1;
-        QTest::newRow("Down, Space") << QList<int>{down, Qt::Key_Space} << 1 << 1;
-    }
-    void keysMoveTheFocusRowAndSpaceClicksItsTick() {
-        QFETCH(QList<int>, keys);
-        QFETCH(int, focus);
-        QFETCH(int, clicked);
-        RecordingList list;
-        list.AddRows(10);
-        list.resize(600, 300);
-        list.show();
-        QVERIFY(QTest::qWaitForWindowActive(&list));
-        // A page of four rows.
-        list.resize(600, list.height() - list.viewport()->height() + 4 * RowHeight(list));
-        QTRY_COMPARE(list.viewport()->height(), 4 * RowHeight(list));
-        list.setFocus();
-        QTRY_COMPARE(list.currentIndex().row(), 0);
-        for (const int key : keys)
-            QTest::keyClick(&list, static_cast<Qt::Key>(key));
-        QCOMPARE(list.currentIndex().row(), focus);
-        QVERIFY(list.viewport()->rect().contains(list.visualRect(list.currentIndex())));
-        using Cells = decltype(list.cells);
-        QCOMPARE(list.cells, (clicked < 0 ? Cells{} : Cells{{clicked, 0}}));
     }
 
     void horizontalScrollingIsHonoured_data() {

@@ -173,7 +173,7 @@ class MainWindowTest : public QObject {
         // Sorted by address, numerically.
         QCOMPARE(w.list->GetItemText(0, 1), QStringLiteral("10.0.0.9"));
         QCOMPARE(w.list->GetItemText(1, 1), QStringLiteral("10.0.0.10"));
-        QCOMPARE(w.list->Sort().column, 1);
+        QCOMPARE(w.list->Controller().Sort().column, 1);
         // Nothing ticked yet: nothing to clear.
         QVERIFY(w.Button("selectAllButton")->isEnabled());
         QVERIFY(!w.Button("clearAllButton")->isEnabled());

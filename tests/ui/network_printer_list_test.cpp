@@ -1,7 +1,6 @@
 #include "app/network_printer_list.h"
 #include "platform/collation.h"
-#include "tests/support/fake_discovery.h"
-#include "tests/support/message_box_recorder.h"
+#include "tests/support/printer_samples.h"
 #include "text/heap.h"
 #include "text/notices.h"
 #include "ui/qt_text.h"
@@ -10,7 +9,6 @@
 #include <QAccessible>
 #include <QMenu>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
@@ -18,19 +16,20 @@
 
 namespace {
 
-using Specs = std::vector<EntrySpec>;
+using SampleEntries = std::vector<SampleEntry>;
 
 // The printer table inside a window with the three buttons it drives.
 struct Table {
-    explicit Table(const Specs& specs = {}) {
+    explicit Table(const SampleEntries& samples = {}) {
         window.resize(480, 240);
         list = new CNetworkPrinterList(&window);
         list->setGeometry(0, 0, 480, 200);
-        list->SetUpTable(&lists);
+        list->SetUpTable();
+        list->Controller().SetUpTable(&lists);
         list->SetCommandButtons(&selectAll, &clearAll, &download);
-        lists.entries = MakeChain(specs);
-        list->FillPrinterList();
-        list->UpdateCommandButtons();
+        lists.entries = MakeChain(samples);
+        list->Controller().FillPrinterList();
+        list->Controller().UpdateCommandButtons();
     }
     ~Table() { ReleaseTableLists(&lists); }
 
@@ -142,7 +141,7 @@ class NetworkPrinterListTest : public QObject {
         QCOMPARE(QApplication::topLevelWidgets().size(), 0);
     }
 
-    void fillShowsEveryEntry() {
+    void theTableDrawsWhatItsControllerShows() {
         Table table({{u"10.0.0.10", u"Korvil A"},
                      {u"10.0.0.9", u"-", kStatusNotCompleted, 1, 0},
                      {u"10.0.0.2", u"Korvil B", kStatusFailed, 0, 1},
@@ -163,7 +162,6 @@ class NetworkPrinterListTest : public QObject {
                  (QStringList{"Korvil A", "-", "Korvil B", "Korvil\\r\\nC\\x1b]0;"}));
         QCOMPARE(table.Column(3),
                  (QStringList{"Not completed", "Not completed", "Failed", "Sent"}));
-        QCOMPARE(list.EntryAt(2), Members(table.lists.entries)[2]);
         for (int row = 0; row < list.GetItemCount(); ++row)
             QVERIFY(!(list.topLevelItem(row)->flags() & Qt::ItemIsUserCheckable));
         QVERIFY(table.selectAll.isEnabled());
@@ -171,40 +169,48 @@ class NetworkPrinterListTest : public QObject {
         QVERIFY(table.download.isEnabled());
     }
 
-    void clickOrSpaceOnTheTickColumn_data() {
-        QTest::addColumn<int>("locked");
+    // Clicks and keys reach the controller; the rows and buttons show its answer.
+    void clicksAndKeysReachTheController_data() {
+        QTest::addColumn<QList<int>>("keys"); // none: a click on the focus row's cell instead
         QTest::addColumn<int>("column");
-        QTest::addColumn<bool>("space");        // the Space key on the focus row instead of a click
-        QTest::addColumn<QList<int>>("states"); // after the first click, then the second
-        QTest::addColumn<QStringList>("texts");
-        QTest::newRow("column 0 ticks, then unticks")
-            << 0 << 0 << false << QList<int>{2, 1} << QStringList{kChecked, kUnchecked};
-        QTest::newRow("a locked row does not change")
-            << 1 << 0 << false << QList<int>{4, 4} << QStringList{kUnchecked, kUnchecked};
-        QTest::newRow("another column does nothing")
-            << 0 << 2 << false << QList<int>{1, 1} << QStringList{kUnchecked, kUnchecked};
-        QTest::newRow("Space ticks, then unticks")
-            << 0 << 0 << true << QList<int>{2, 1} << QStringList{kChecked, kUnchecked};
-        QTest::newRow("Space leaves a locked row alone")
-            << 1 << 0 << true << QList<int>{4, 4} << QStringList{kUnchecked, kUnchecked};
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<QList<int>>("states");
+        const int space = Qt::Key_Space, down = Qt::Key_Down, end = Qt::Key_End;
+        QTest::newRow("a click on the tick column")
+            << QList<int>{} << 0 << 0 << QList<int>{2, 1, 1};
+        QTest::newRow("a click on another column") << QList<int>{} << 2 << 0 << QList<int>{1, 1, 1};
+        QTest::newRow("Space") << QList<int>{space} << 0 << 0 << QList<int>{2, 1, 1};
+        QTest::newRow("Shift+Space is not a tick")
+            << QList<int>{(Qt::ShiftModifier | Qt::Key_Space).toCombined()} << 0 << 0
+            << QList<int>{1, 1, 1};
+        QTest::newRow("Down, Space") << QList<int>{down, space} << 0 << 1 << QList<int>{1, 2, 1};
+        QTest::newRow("End") << QList<int>{end} << 0 << 2 << QList<int>{1, 1, 1};
+        QTest::newRow("typing an address") << QList<int>{'1', '9'} << 0 << 2 << QList<int>{1, 1, 1};
+        QTest::newRow("typing a name does nothing")
+            << QList<int>{'B'} << 0 << 0 << QList<int>{1, 1, 1};
     }
-    void clickOrSpaceOnTheTickColumn() {
-        QFETCH(int, locked);
+    void clicksAndKeysReachTheController() {
+        QFETCH(QList<int>, keys);
         QFETCH(int, column);
-        QFETCH(bool, space);
+        QFETCH(int, focus);
         QFETCH(QList<int>, states);
-        QFETCH(QStringList, texts);
-        Table table({{u"10.0.0.1", locked ? u"-" : u"Korvil", 0, locked, 0}});
+        Table table({{u"10.0.0.1", u"A"}, {u"10.0.0.2", u"B"}, {u"192.168.0.1", u"B"}});
         QVERIFY(table.Show());
         table.list->setCurrentIndex(table.list->model()->index(0, 0));
-        for (int click = 0; click < 2; ++click) {
-            space ? QTest::keyClick(table.list, Qt::Key_Space) : table.ClickCell(0, column);
-            QCOMPARE(table.list->GetStateImage(0), states[click]);
-            QCOMPARE(table.list->GetItemText(0, 0), texts[click]);
-            QCOMPARE(table.lists.entries->ticked, states[click] == 2 ? 1 : 0);
-            QCOMPARE(table.clearAll.isEnabled(), states[click] == 2);
-            QCOMPARE(table.selectAll.isEnabled(), states[click] == 1);
+        if (keys.isEmpty())
+            table.ClickCell(0, column);
+        for (const int key : keys) {
+            const auto modifiers = Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask);
+            const int code = key & ~Qt::KeyboardModifierMask;
+            if (code < 0x80 && code != Qt::Key_Space)
+                QTest::keyClick(table.list, char(code), modifiers);
+            else
+                QTest::keyClick(table.list, Qt::Key(code), modifiers);
         }
+        QCOMPARE(table.list->currentIndex().row(), focus);
+        QCOMPARE(table.States(), states);
+        QCOMPARE(table.list->GetItemText(0, 0), states[0] == 2 ? kChecked : kUnchecked);
+        QCOMPARE(table.clearAll.isEnabled(), states.contains(2));
     }
 
     void rowsAreNeverSelected() {
@@ -259,7 +265,7 @@ class NetworkPrinterListTest : public QObject {
     }
 
     void clicksOutsideTheRowsChangeNothing() {
-        Table table(Specs{{u"10.0.0.1", u"A"}});
+        Table table(SampleEntries{{u"10.0.0.1", u"A"}});
         QVERIFY(table.Show());
         const QRect row = table.list->visualItemRect(table.list->topLevelItem(0));
         QTest::mouseClick(table.list->viewport(), Qt::LeftButton, {},
@@ -267,90 +273,32 @@ class NetworkPrinterListTest : public QObject {
         QCOMPARE(table.States(), (QList<int>{1}));
     }
 
-    void selectAllPassesLockedRows() {
-        Table table({{u"10.0.0.1", u"A"},
-                     {u"10.0.0.2", u"-", kStatusNotCompleted, 1, 0},
-                     {u"10.0.0.3", u"C", kStatusSent, 1, 0},
-                     {u"10.0.0.4", u"D", 0, 0, 1}});
-        table.list->SelectAll();
-        QCOMPARE(table.States(), (QList<int>{2, 4, 4, 2}));
-        QCOMPARE(table.Column(0), (QStringList{kChecked, kUnchecked, kUnchecked, kChecked}));
-        const auto entries = Members(table.lists.entries);
-        QCOMPARE(entries[0]->ticked, 1);
-        QCOMPARE(entries[1]->ticked, 0);
-        QVERIFY(!table.selectAll.isEnabled());
-        QVERIFY(table.clearAll.isEnabled());
-    }
-
-    void clearAllLeavesLockedImages() {
-        Table table({{u"10.0.0.1", u"A", 0, 0, 1},
-                     {u"10.0.0.2", u"-", kStatusNotCompleted, 1, 0},
-                     {u"10.0.0.3", u"C", 0, 1, 0},
-                     {u"10.0.0.4", u"D"}});
-        // A ticked, locked row, which the program never makes itself.
-        table.list->SetStateImage(2, kTickTickedLocked);
-        table.list->ClearAll();
-        QCOMPARE(table.States(), (QList<int>{1, 4, 3, 1}));
-        QCOMPARE(table.Column(0), (QStringList{kUnchecked, kUnchecked, kUnchecked, kUnchecked}));
-        const auto entries = Members(table.lists.entries);
-        QCOMPARE(entries[0]->ticked, 0);
-        // Its row still counts as ticked.
-        QCOMPARE(entries[2]->ticked, 1);
-        QVERIFY(table.clearAll.isEnabled());
-        QVERIFY(table.selectAll.isEnabled());
-    }
-
-    void headerClicksSort_data() {
+    // Header clicks and the sort menu reach the controller; the header shows its marks.
+    void headerClicksAndTheMenuSort_data() {
         QTest::addColumn<QList<int>>("clicks");
         QTest::addColumn<bool>("fromMenu");
         QTest::addColumn<QStringList>("order");
         QTest::addColumn<QList<int>>("marks");
-        QTest::addColumn<int>("nextDirection");
         QTest::addColumn<QString>("menuCurrent");
         const QString a = "10.0.0.10", b = "10.0.0.9", c = "10.0.0.2", d = "192.168.0.1";
-        QTest::newRow("initial: by address, 10.0.0.9 before 10.0.0.10")
-            << QList<int>{} << false << QStringList{c, b, a, d} << QList<int>{-1, 0, -1, -1} << 0
+        QTest::newRow("initial: by address")
+            << QList<int>{} << false << QStringList{c, b, a, d} << QList<int>{-1, 0, -1, -1}
             << QString("Sort by IP Address (ascending)");
         QTest::newRow("address again: reversed, image 1")
-            << QList<int>{1} << false << QStringList{d, a, b, c} << QList<int>{-1, 1, -1, -1} << 1
+            << QList<int>{1} << false << QStringList{d, a, b, c} << QList<int>{-1, 1, -1, -1}
             << QString("Sort by IP Address (descending)");
-        QTest::newRow("address a third time: image 0 again")
-            << QList<int>{1, 1} << false << QStringList{c, b, a, d} << QList<int>{-1, 0, -1, -1}
-            << 0 << QString("Sort by IP Address (ascending)");
-        QTest::newRow("status: Failed, Sent, then Not completed")
-            << QList<int>{3} << false << QStringList{c, b, a, d} << QList<int>{-1, -1, -1, 0} << 0
-            << QString("Sort by Status (ascending)");
-        QTest::newRow("status twice: reversed, image 1")
-            << QList<int>{3, 3} << false << QStringList{a, d, b, c} << QList<int>{-1, -1, -1, 1}
-            << 1 << QString("Sort by Status (descending)");
-        QTest::newRow("select: ticked first, no mark anywhere")
-            << QList<int>{0} << false << QStringList{c, d, b, a} << QList<int>{-1, -1, -1, -1} << 0
-            << QString("Sort by Select (ascending)");
-        QTest::newRow("name: the locale's order, lower case first")
-            << QList<int>{2} << false << QStringList{d, b, a, c} << QList<int>{-1, -1, 0, -1} << 0
-            << QString("Sort by Printer Name (ascending)");
-        QTest::newRow("name twice: reversed")
-            << QList<int>{2, 2} << false << QStringList{c, a, b, d} << QList<int>{-1, -1, 1, -1}
-            << 1 << QString("Sort by Printer Name (descending)");
         QTest::newRow("menu, keyboard only: name, then back by address")
-            << QList<int>{2, 1} << true << QStringList{c, b, a, d} << QList<int>{-1, 0, -1, -1} << 0
+            << QList<int>{2, 1} << true << QStringList{c, b, a, d} << QList<int>{-1, 0, -1, -1}
             << QString("Sort by IP Address (ascending)");
-        QTest::newRow("menu: name")
-            << QList<int>{2} << true << QStringList{d, b, a, c} << QList<int>{-1, -1, 0, -1} << 0
-            << QString("Sort by Printer Name (ascending)");
         QTest::newRow("menu: status twice")
-            << QList<int>{3, 3} << true << QStringList{a, d, b, c} << QList<int>{-1, -1, -1, 1} << 1
+            << QList<int>{3, 3} << true << QStringList{a, d, b, c} << QList<int>{-1, -1, -1, 1}
             << QString("Sort by Status (descending)");
-        QTest::newRow("menu: select")
-            << QList<int>{0} << true << QStringList{c, d, b, a} << QList<int>{-1, -1, -1, -1} << 0
-            << QString("Sort by Select (ascending)");
     }
-    void headerClicksSort() {
+    void headerClicksAndTheMenuSort() {
         QFETCH(QList<int>, clicks);
         QFETCH(bool, fromMenu);
         QFETCH(QStringList, order);
         QFETCH(QList<int>, marks);
-        QFETCH(int, nextDirection);
         QFETCH(QString, menuCurrent);
         Table table({{u"10.0.0.10", u"beta"},
                      {u"10.0.0.9", u"Alpha", kStatusSent, 1, 0},
@@ -358,185 +306,12 @@ class NetworkPrinterListTest : public QObject {
                      {u"192.168.0.1", u"alpha", 0, 0, 1}});
         QVERIFY(table.Show());
         table.list->InitHeaderImages();
-        table.list->InitialSort();
+        table.list->Controller().InitialSort();
         for (int column : clicks)
             fromMenu ? table.ChooseFromMenu(column) : table.ClickHeader(column);
         QCOMPARE(table.Column(1), order);
         QCOMPARE(table.Marks(), marks);
-        QCOMPARE(table.list->Sort().nextDirection, nextDirection);
         QCOMPARE(table.CurrentMenuEntry(), menuCurrent);
-    }
-
-    void refillKeepsTheLastSort() {
-        Table table({{u"10.0.0.1", u"A"}, {u"10.0.0.2", u"B"}, {u"10.0.0.3", u"C"}});
-        table.list->InitialSort();
-        table.list->OnColumnClick(3);
-        // A delivery changes the statuses; the refill sorts again by status, same direction.
-        const auto entries = Members(table.lists.entries);
-        entries[0]->status = kStatusSent;
-        entries[2]->status = kStatusFailed;
-        table.list->Refill();
-        QCOMPARE(table.Column(1), (QStringList{"10.0.0.3", "10.0.0.1", "10.0.0.2"}));
-        QCOMPARE(table.Marks(), (QList<int>{-1, -1, -1, 0}));
-        QCOMPARE(table.list->Sort().nextDirection, 0);
-    }
-
-    void deliveryFollowsTheChainWhateverTheDisplay() {
-        Table table({{u"10.0.0.5", u"A", 0, 0, 1},
-                     {u"10.0.0.1", u"B"},
-                     {u"10.0.0.3", u"C", 0, 0, 1},
-                     {u"10.0.0.2", u"D", 0, 0, 1}});
-        table.list->OnColumnClick(2);
-        table.list->OnColumnClick(2); // names descending: D, C, B, A
-        QCOMPARE(table.Column(2), (QStringList{"D", "C", "B", "A"}));
-        DeliveryNode* nodes = nullptr;
-        int count = 0;
-        QCOMPARE(table.list->CollectTickedPrinters(&nodes, &count), 1);
-        QCOMPARE(count, 3);
-        QCOMPARE(Addresses(nodes),
-                 (std::vector<std::u16string>{u"10.0.0.5", u"10.0.0.3", u"10.0.0.2"}));
-        FreeDeliveryNodes(nodes);
-    }
-
-    void sentSurvivesARefreshWithoutAnAnswer() {
-        FakeDiscovery discovery;
-        Table table;
-        QVERIFY(FirstSearch(table, discovery));
-        QVERIFY(table.Show());
-        table.ClickCell(table.RowOf("10.0.0.1"), 0);
-        Deliver(table, {{"10.0.0.1", true}});
-        int row = table.RowOf("10.0.0.1");
-        QCOMPARE(table.list->GetItemText(row, 3), QStringLiteral("Sent"));
-        QCOMPARE(table.list->GetStateImage(row), int{kTickUntickedLocked});
-
-        discovery.Answer(kResultSuccess, {{u"10.0.0.2", u"B"}});
-        table.list->RefreshPrinters(9, u"orchid");
-        row = table.RowOf("10.0.0.1");
-        QVERIFY(row >= 0);
-        QCOMPARE(table.list->GetItemText(row, 3), QStringLiteral("Sent"));
-        QCOMPARE(table.list->GetItemText(row, 0), kUnchecked);
-        QCOMPARE(table.list->GetStateImage(row), int{kTickUntickedLocked});
-        QCOMPARE(table.Column(1), (QStringList{"10.0.0.2", "10.0.0.1"}));
-    }
-
-    void failedStaysTickedAcrossRefreshes() {
-        FakeDiscovery discovery;
-        Table table;
-        QVERIFY(FirstSearch(table, discovery));
-        QVERIFY(table.Show());
-        table.ClickCell(table.RowOf("10.0.0.2"), 0);
-        MessageBoxRecorder recorder;
-        Deliver(table, {{"10.0.0.2", false}});
-        const auto expectFailedAndTicked = [&table] {
-            const int row = table.RowOf("10.0.0.2");
-            QCOMPARE(table.list->GetItemText(row, 3), QStringLiteral("Failed"));
-            QCOMPARE(table.list->GetStateImage(row), int{kTickTicked});
-            QCOMPARE(table.list->GetItemText(row, 0), kChecked);
-        };
-        expectFailedAndTicked();
-        table.list->RefreshPrinters(9, u"orchid");
-        expectFailedAndTicked();
-
-        // Unticked by the operator, it comes back ticked: the history's copy carries the tick.
-        table.ClickCell(table.RowOf("10.0.0.2"), 0);
-        QCOMPARE(table.list->GetStateImage(table.RowOf("10.0.0.2")), int{kTickUnticked});
-        table.list->RefreshPrinters(9, u"orchid");
-        expectFailedAndTicked();
-        QCOMPARE(recorder.Count(), size_t{0});
-    }
-
-    void ticksSurviveARefreshByAddress() {
-        FakeDiscovery discovery;
-        Table table;
-        QVERIFY(FirstSearch(table, discovery));
-        QVERIFY(table.Show());
-        table.ClickCell(table.RowOf("10.0.0.2"), 0);
-        // The printers answer in another order now.
-        discovery.Answer(kResultSuccess,
-                         {{u"10.0.0.2", u"B"}, {u"10.0.0.1", u"A"}, {u"10.0.0.0", u"Z"}});
-        table.list->RefreshPrinters(9, u"orchid");
-        QCOMPARE(table.list->GetStateImage(table.RowOf("10.0.0.2")), int{kTickTicked});
-        QCOMPARE(table.list->GetStateImage(table.RowOf("10.0.0.1")), int{kTickUnticked});
-        QCOMPARE(table.lists.entries->ticked, 1);
-        // The focus row follows its printer through the refresh (a row came above it) and a
-        // re-sort; when its printer is gone, the focus keeps its place.
-        QCOMPARE(table.list->currentIndex().row(), table.RowOf("10.0.0.2"));
-        table.ClickHeader(1);
-        QCOMPARE(table.list->currentIndex().row(), table.RowOf("10.0.0.2"));
-        table.list->setCurrentIndex(table.list->model()->index(table.RowOf("10.0.0.0"), 0));
-        discovery.Answer(kResultSuccess, {{u"10.0.0.2", u"B"}, {u"10.0.0.1", u"A"}});
-        table.list->RefreshPrinters(9, u"orchid");
-        QCOMPARE(table.list->currentIndex().row(), table.RowOf("10.0.0.1"));
-    }
-
-    void aFailedSearchLeavesAnEmptyTable() {
-        FakeDiscovery discovery;
-        MessageBoxRecorder recorder;
-        Table table(Specs{{u"10.0.0.1", u"A"}});
-        discovery.Answer(kResultNetworkFailure);
-        table.list->RefreshPrinters(9, u"orchid");
-        QCOMPARE(table.list->GetItemCount(), 0);
-        QCOMPARE(table.lists.entries, nullptr);
-        QCOMPARE(recorder.Count(), size_t{1});
-        QVERIFY(!table.selectAll.isEnabled());
-        QVERIFY(!table.clearAll.isEnabled());
-        QVERIFY(!table.download.isEnabled());
-    }
-
-    void outOfMemoryWhileBuildingStopsTheWindow_data() {
-        QTest::addColumn<int>("step"); // 0: model list, 1: first search, 2: refresh
-        QTest::newRow("model list") << 0;
-        QTest::newRow("entries of the first search") << 1;
-        QTest::newRow("entries or history of a refresh") << 2;
-    }
-    void outOfMemoryWhileBuildingStopsTheWindow() {
-        QFETCH(int, step);
-        // Count the allocations of a run that succeeds, then fail each one in turn.
-        long allocations = 0;
-        for (long failAt = 0; failAt == 0 || failAt <= allocations; ++failAt) {
-            FakeDiscovery discovery;
-            MessageBoxRecorder recorder;
-            Table table;
-            QSignalSpy stops(table.list, &CNetworkPrinterList::outOfMemoryStop);
-            discovery.Answer(kResultSuccess, {{u"10.0.0.1", u"A"}, {u"10.0.0.2", u"B"}});
-            PrepareDelivered(table, discovery, step);
-            AllocationHook::FailNth(failAt > 0 ? failAt : -1);
-            const int collected = table.list->GetStateImage(0) == kTickTicked ? 1 : 0;
-            switch (step) {
-            case 0:
-                table.list->BuildModelList("Korvil 2950MFP-D,Korvil 2950MFP-N");
-                break;
-            case 1:
-                table.list->RunDiscoveryDriver(9, u"orchid");
-                break;
-            default:
-                table.list->RefreshPrinters(9, u"orchid");
-                break;
-            }
-            if (failAt == 0) {
-                allocations = AllocationHook::Count();
-                QVERIFY(allocations > 0);
-                QCOMPARE(stops.count(), 0);
-                continue;
-            }
-            AllocationHook::Reset();
-            QCOMPARE(recorder.Count(), size_t{1});
-            QCOMPARE(QtText(recorder.Boxes().front().text),
-                     QStringLiteral("Out of Memory.\r\nProgram will be terminated."));
-            if (step == 2 && failAt <= collected) {
-                // Collecting the ticked printers failed: the refresh just stops.
-                QCOMPARE(stops.count(), 0);
-                QCOMPARE(table.list->GetItemCount(), 2);
-                continue;
-            }
-            QCOMPARE(stops.count(), 1);
-            QCOMPARE(table.list->GetItemCount(), 0);
-            QCOMPARE(table.lists.entries, nullptr);
-            QCOMPARE(table.lists.models, nullptr);
-            QCOMPARE(table.lists.manualPrinters, nullptr);
-            QCOMPARE(table.lists.results, nullptr);
-            QCOMPARE(TheDeliveryHistory().head, nullptr);
-        }
     }
 
     void screenshotShowsTheFourTickImages() {
@@ -546,7 +321,7 @@ class NetworkPrinterListTest : public QObject {
                      {u"10.0.0.4", u"-", kStatusNotCompleted, 1, 0}});
         table.list->SetStateImage(2, kTickTickedLocked);
         table.list->InitHeaderImages();
-        table.list->InitialSort();
+        table.list->Controller().InitialSort();
         QVERIFY(table.Show());
 
         const QImage rows = table.list->viewport()->grab().toImage();
@@ -573,45 +348,6 @@ class NetworkPrinterListTest : public QObject {
     }
 
   private:
-    // The first search finds 10.0.0.1 and 10.0.0.2; the table shows them.
-    static bool FirstSearch(Table& table, FakeDiscovery& discovery) {
-        discovery.Answer(kResultSuccess, {{u"10.0.0.1", u"A"}, {u"10.0.0.2", u"B"}});
-        if (table.list->RunDiscoveryDriver(9, u"orchid") != 1)
-            return false;
-        table.list->Refill();
-        return true;
-    }
-
-    // Collects the ticked printers, lets each succeed or fail as given, records the outcome and
-    // refills, as the delivery command does.
-    static void Deliver(Table& table, const std::vector<std::pair<QString, bool>>& outcomes) {
-        DeliveryNode* nodes = nullptr;
-        int count = 0;
-        QCOMPARE(table.list->CollectTickedPrinters(&nodes, &count), 1);
-        QCOMPARE(count, static_cast<int>(outcomes.size()));
-        for (DeliveryNode* node = nodes; node != nullptr; node = node->next) {
-            for (const auto& [address, sent] : outcomes) {
-                if (QtText(Text(node->ipAddress)) == address)
-                    node->sent = sent ? 1 : 0;
-            }
-        }
-        table.list->RecordDeliveryResults(nodes);
-        FreeDeliveryNodes(nodes);
-        table.list->Refill();
-    }
-
-    // For a refresh: two printers found, one ticked, one already in the history.
-    static void PrepareDelivered(Table& table, FakeDiscovery& discovery, int step) {
-        if (step != 2)
-            return;
-        QVERIFY(FirstSearch(table, discovery));
-        table.list->SetCheck(1, true);
-        table.lists.entries->next->ticked = 1;
-        Deliver(table, {{"10.0.0.2", true}});
-        table.list->SetCheck(0, true);
-        table.list->EntryAt(0)->ticked = 1;
-    }
-
     long m_liveBlocks = 0;
 };
 
