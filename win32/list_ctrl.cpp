@@ -101,16 +101,15 @@ int CMyListCtrl::GetCellRect(RECT* rect, int row, int column) const {
     return 1;
 }
 
-int CMyListCtrl::SetCheck(int row, bool ticked) {
-    if (IsLockedState(GetStateImage(row)))
-        return 1;
-    SetStateImage(row, ticked ? kTickTicked : kTickUnticked);
-    return ticked ? 1 : 0;
-}
-
 void CMyListCtrl::OnCellClick(int, int) {}
 
 void CMyListCtrl::OnContextMenu(POINT) {}
+
+bool CMyListCtrl::OnListKey(ListKey) {
+    return false;
+}
+
+void CMyListCtrl::OnListCharacter(char16_t) {}
 
 int CMyListCtrl::GetItemCount() const {
     return ListView_GetItemCount(m_hWnd);
@@ -152,23 +151,6 @@ std::u16string CMyListCtrl::GetItemText(int row, int column) const {
     return CoreText(buffer);
 }
 
-void CMyListCtrl::SetItemData(int row, void* data) {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    item.lParam = reinterpret_cast<LPARAM>(data);
-    ListView_SetItem(m_hWnd, &item);
-}
-
-void* CMyListCtrl::GetItemData(int row) const {
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!ListView_GetItem(m_hWnd, &item))
-        return nullptr;
-    return reinterpret_cast<void*>(item.lParam);
-}
-
 int CMyListCtrl::FocusRow() const {
     return ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED);
 }
@@ -184,40 +166,19 @@ void CMyListCtrl::SetFocusRow(int row) {
 }
 
 bool CMyListCtrl::OnKeyDown(WPARAM key) {
-    const int count = GetItemCount();
-    if (count == 0)
-        return key == VK_SPACE;
-    const int focus = FocusRow();
-    const int page = std::max(1, ListView_GetCountPerPage(m_hWnd) - 1);
-    int row = focus;
-    switch (key) {
-    case VK_UP:
-        row = focus < 0 ? 0 : focus - 1;
-        break;
-    case VK_DOWN:
-        row = focus + 1;
-        break;
-    case VK_HOME:
-        row = 0;
-        break;
-    case VK_END:
-        row = count - 1;
-        break;
-    case VK_PRIOR:
-        row = focus < 0 ? 0 : focus - page;
-        break;
-    case VK_NEXT:
-        row = focus + page;
-        break;
-    case VK_SPACE:
-        if (focus >= 0)
-            OnCellClick(focus, kColumnTick);
-        return true;
-    default:
-        return false;
+    static constexpr struct {
+        WPARAM virtualKey;
+        ListKey key;
+    } kListKeys[] = {
+        {VK_UP, ListKey::Up},       {VK_DOWN, ListKey::Down},    {VK_HOME, ListKey::Home},
+        {VK_END, ListKey::End},     {VK_PRIOR, ListKey::PageUp}, {VK_NEXT, ListKey::PageDown},
+        {VK_SPACE, ListKey::Space},
+    };
+    for (const auto& listKey : kListKeys) {
+        if (listKey.virtualKey == key)
+            return OnListKey(listKey.key);
     }
-    SetFocusRow(std::clamp(row, 0, count - 1));
-    return true;
+    return false;
 }
 
 LRESULT CALLBACK CMyListCtrl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -229,10 +190,11 @@ LRESULT CALLBACK CMyListCtrl::SubclassProc(HWND window, UINT message, WPARAM wPa
             return 0;
         break;
     case WM_CHAR:
-        // Space is a tick, not the start of an incremental search.
-        if (wParam == L' ')
-            return 0;
-        break;
+        // Typed characters are the derived class's, not the control's incremental search.
+        if (wParam < L' ')
+            break;
+        list->OnListCharacter(static_cast<char16_t>(wParam));
+        return 0;
     case WM_GETDLGCODE:
         // The arrows and Space belong to the list, not to the dialog's navigation.
         return DLGC_WANTARROWS | DLGC_WANTCHARS;

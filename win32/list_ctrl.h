@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printers/printer_table.h"
+#include "workflow/printer_list_view.h"
 
 #include <windows.h>
 
@@ -11,9 +12,9 @@
 // A report-view list whose rows carry a tick box drawn from the list's own four state images
 // (not the control's check-box style). A left click is turned into a (row, column) event for the
 // derived class; a press on one row released on another is a drag, not a click. The control
-// gives a list with its own state images no keyboard toggle, so the list handles the keys
-// itself: the arrow, Home, End and page keys move a focus frame (rows are never shown
-// selected), and Space is a click on the focus row's tick box.
+// gives a list with its own state images no keyboard toggle, so the arrow, Home, End and page
+// keys, Space and typed characters go to the derived class instead of the control's own
+// handling (its rules move a focus frame: rows are never shown selected).
 class CMyListCtrl {
   public:
     CMyListCtrl() = default;
@@ -40,14 +41,14 @@ class CMyListCtrl {
     // the row's left edge. Returns 1, or -1 without a header.
     int GetCellRect(RECT* rect, int row, int column) const;
 
-    // Ticks or unticks a row; locked rows stay as they are and give 1.
-    int SetCheck(int row, bool ticked);
-
     // The derived class's cell hook; column -1 when the click lies right of every column.
     virtual void OnCellClick(int row, int column);
     // The derived class's context menu hook, for a right click or the keyboard (the menu key,
     // Shift+F10), at `screen`: {-1, -1} from the keyboard.
     virtual void OnContextMenu(POINT screen);
+    // The derived class's key hooks: a list key (true when it took it) and a typed character.
+    virtual bool OnListKey(ListKey key);
+    virtual void OnListCharacter(char16_t typed);
 
     int GetItemCount() const;
     void InsertRow(int row, int state);
@@ -56,8 +57,6 @@ class CMyListCtrl {
     void SetStateImage(int row, int state);
     void SetItemText(int row, int column, const std::u16string& text);
     std::u16string GetItemText(int row, int column) const;
-    void SetItemData(int row, void* data);
-    void* GetItemData(int row) const;
     // The row with the focus frame, or -1; moving it scrolls it into view.
     int FocusRow() const;
     void SetFocusRow(int row);
@@ -70,7 +69,7 @@ class CMyListCtrl {
   private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR self);
-    // True when the key moved the focus or toggled a tick.
+    // True when the derived class took the key.
     bool OnKeyDown(WPARAM key);
     int RowAt(POINT point) const;
 

@@ -79,32 +79,34 @@ BOOL CTolvaneDlg::OnInitDialog() {
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
 
     SetAppMainWindow(m_hWnd);
-    m_printerList.SetUpTable(&m_lists);
+    PrinterListController& list = m_printerList.Controller();
+    m_printerList.SetUpTable();
+    list.SetUpTable(&m_lists);
     m_printerList.SetCommandButtons(Item(IDC_SELECT_ALL), Item(IDC_CLEAR_ALL), Item(IDC_DOWNLOAD));
-    if (m_printerList.BuildModelList(m_appSettings.modelList) == 0)
+    if (list.BuildModelList(m_appSettings.modelList) == 0)
         return StopWhenOutOfMemory();
     m_settings = m_appSettings;
 
     bool rebuilt = false;
     {
         const BusyCursor searching;
-        rebuilt = m_printerList.RunDiscoveryDriver(m_settings.versionKind, m_communityName) != 0;
+        rebuilt = list.RunDiscoveryDriver(m_settings.versionKind, m_communityName) != 0;
     }
     if (rebuilt) {
-        m_printerList.FillPrinterList();
-        m_printerList.UpdateCommandButtons();
+        list.FillPrinterList();
+        list.UpdateCommandButtons();
     }
     if (StopWhenOutOfMemory())
         return TRUE;
     m_printerList.InitHeaderImages();
-    m_printerList.InitialSort();
+    list.InitialSort();
     SetWindowTextOf(m_hWnd, LoadResourceString(IDS_MAIN_TITLE));
     MarkRunningWindow(m_hWnd);
     return TRUE;
 }
 
 bool CTolvaneDlg::StopWhenOutOfMemory() {
-    if (!m_printerList.OutOfMemoryStopped())
+    if (!m_printerList.Controller().OutOfMemoryStopped())
         return false;
     EndDialog(kEndOutOfMemory);
     return true;
@@ -130,10 +132,10 @@ bool CTolvaneDlg::OnCommand(int id, int code, HWND) {
         OnBrowse();
         return true;
     case IDC_SELECT_ALL:
-        m_printerList.SelectAll();
+        m_printerList.Controller().SelectAll();
         return true;
     case IDC_CLEAR_ALL:
-        m_printerList.ClearAll();
+        m_printerList.Controller().ClearAll();
         return true;
     case IDC_UPDATE:
         RefreshPrinters();
@@ -161,7 +163,7 @@ bool CTolvaneDlg::OnNotify(NMHDR* header, LRESULT* result) {
         *result = 0;
         return true;
     case LVN_COLUMNCLICK:
-        m_printerList.OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
+        m_printerList.Controller().OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
         *result = 0;
         return true;
     case LVN_ITEMCHANGING:
@@ -241,18 +243,13 @@ bool CTolvaneDlg::ReadFileName(int maxChars, std::u16string* name) {
 }
 
 bool CTolvaneDlg::AnyRowTicked() const {
-    const CMyListCtrl& list = m_printerList;
-    for (int row = 0; row < list.GetItemCount(); ++row) {
-        if (IsTickedState(list.GetStateImage(row)))
-            return true;
-    }
-    return false;
+    return m_printerList.Controller().AnyRowTicked();
 }
 
 void CTolvaneDlg::RefreshPrinters() {
     ReleaseDiscoveryResults(&m_lists);
     const BusyCursor searching;
-    m_printerList.RefreshPrinters(m_settings.versionKind, m_communityName);
+    m_printerList.Controller().RefreshPrinters(m_settings.versionKind, m_communityName);
     StopWhenOutOfMemory();
 }
 
@@ -293,7 +290,7 @@ void CTolvaneDlg::OnDownload() {
         return;
     Deliver();
     if (!StopWhenOutOfMemory())
-        m_printerList.Refill();
+        m_printerList.Controller().Refill();
 }
 
 void CTolvaneDlg::Deliver() {
@@ -301,7 +298,7 @@ void CTolvaneDlg::Deliver() {
     FreeDeliveryNodes(m_lists.nodes);
     m_lists.nodes = nullptr;
     m_lists.nodeCount = 0;
-    if (m_printerList.CollectTickedPrinters(&m_lists.nodes, &m_lists.nodeCount) == 0 ||
+    if (m_printerList.Controller().CollectTickedPrinters(&m_lists.nodes, &m_lists.nodeCount) == 0 ||
         m_lists.nodes == nullptr) {
         AppMessageBox(IDS_SELECT_PRINTERS, MB_OK);
         return;
@@ -314,5 +311,5 @@ void CTolvaneDlg::Deliver() {
     const INT_PTR result = m_sending.DoModal(m_hWnd);
     if (result != 0 && m_sending.JobFlag() == 0)
         return;
-    m_printerList.RecordDeliveryResults(m_lists.nodes);
+    m_printerList.Controller().RecordDeliveryResults(m_lists.nodes);
 }

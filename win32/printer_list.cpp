@@ -1,15 +1,11 @@
 #include "win32/printer_list.h"
 
-#include "platform/text_convert.h"
-#include "printers/sort_menu.h"
 #include "resources/windows/resource_ids.h"
-#include "text/inert_text.h"
 #include "text/string_ids.h"
 #include "win32/window_text.h"
 
 #include <algorithm>
 #include <iterator>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -30,15 +26,11 @@ constexpr int kSortImageSize = 16;
 // The header's margins around a title and between it and its sort mark, at 96 dpi.
 constexpr int kTitleMargins = 30;
 
-// A device chooses its own name: shown inert, it stays on one line of its row.
-std::u16string ShownName(const char16_t* name) {
-    return InertText(WideText(name));
-}
-
 } // namespace
 
-void CNetworkPrinterList::SetUpTable(PrinterTableLists* lists) {
-    m_lists = lists;
+CNetworkPrinterList::CNetworkPrinterList() : m_controller(*this) {}
+
+void CNetworkPrinterList::SetUpTable() {
     m_pHeader = ListView_GetHeader(m_hWnd);
     InitStateImages();
     const UINT dpi = GetDpiForWindow(m_hWnd);
@@ -65,115 +57,6 @@ void CNetworkPrinterList::SetCommandButtons(HWND selectAll, HWND clearAll, HWND 
     m_download = download;
 }
 
-int CNetworkPrinterList::BuildModelList(const char* modelList) {
-    if (::BuildModelList(modelList, &m_lists->models) != 0)
-        return 1;
-    OutOfMemoryStop();
-    return 0;
-}
-
-int CNetworkPrinterList::RunDiscoveryDriver(int versionKind, std::u16string_view community) {
-    const TableOutcome outcome = ::RunDiscoveryDriver(m_lists, versionKind, community);
-    if (outcome == kTableOutOfMemory)
-        OutOfMemoryStop();
-    return outcome == kTableRebuilt ? 1 : 0;
-}
-
-void CNetworkPrinterList::RefreshPrinters(int versionKind, std::u16string_view community) {
-    DeliveryNode* ticked = nullptr;
-    int count = 0;
-    if (CollectTickedPrinters(&ticked, &count) == 0)
-        return;
-    const FocusedPrinter focus = Focus();
-    // The rows refer to the entries about to be released.
-    DeleteAllItems();
-    const TableOutcome outcome = RebuildPrinterEntries(m_lists, versionKind, community, ticked);
-    FreeDeliveryNodes(ticked);
-    if (outcome == kTableOutOfMemory) {
-        OutOfMemoryStop();
-        return;
-    }
-    FillPrinterList();
-    UpdateCommandButtons();
-    Resort();
-    Refocus(focus);
-}
-
-void CNetworkPrinterList::FillPrinterList() {
-    DeleteAllItems();
-    int row = 0;
-    for (PrinterEntry* entry = m_lists->entries; entry != nullptr; entry = entry->next, ++row) {
-        const int state = TickStateOf(*entry);
-        InsertRow(row, state);
-        ShowRow(row, {entry, state, TickText(state == kTickTicked)});
-    }
-    m_accessible.Annotate(m_hWnd, this);
-}
-
-void CNetworkPrinterList::ShowRow(int row, const Row& shown) {
-    SetStateImage(row, shown.state);
-    SetItemText(row, kColumnTick, shown.tickText);
-    SetItemText(row, kColumnAddress, std::u16string(WideText(shown.entry->ipAddress)));
-    SetItemText(row, kColumnName, ShownName(shown.entry->name));
-    SetItemText(row, kColumnStatus, StatusText(shown.entry->status));
-    SetItemData(row, shown.entry);
-}
-
-void CNetworkPrinterList::UpdateCommandButtons() {
-    const CommandButtonStates states = ComputeCommandButtons(TableRowsOf(*this));
-    EnableWindow(m_selectAll, states.selectAll);
-    EnableWindow(m_clearAll, states.clearAll);
-    EnableWindow(m_download, states.download);
-}
-
-int CNetworkPrinterList::AccessibleRowCount() const {
-    return GetItemCount();
-}
-
-AccessibleRow CNetworkPrinterList::AccessibleRowAt(int row) const {
-    std::u16string name = GetItemText(row, kColumnAddress);
-    for (int column : {kColumnName, kColumnStatus})
-        name += u", " + GetItemText(row, column);
-    return {name, GetStateImage(row), row == FocusRow() && GetFocus() == m_hWnd};
-}
-
-void CNetworkPrinterList::Refill() {
-    const FocusedPrinter focus = Focus();
-    FillPrinterList();
-    UpdateCommandButtons();
-    Resort();
-    Refocus(focus);
-}
-
-CNetworkPrinterList::FocusedPrinter CNetworkPrinterList::Focus() const {
-    const int row = FocusRow();
-    return {row < 0 ? std::u16string() : GetItemText(row, kColumnAddress), row};
-}
-
-void CNetworkPrinterList::Refocus(const FocusedPrinter& focus) {
-    const int row = FocusRowAfter(*this, focus.address, focus.row);
-    if (row >= 0)
-        SetFocusRow(row);
-}
-
-void CNetworkPrinterList::SelectAll() {
-    TickAllRows(*this);
-    UpdateCommandButtons();
-}
-
-void CNetworkPrinterList::ClearAll() {
-    UntickAllRows(*this);
-    UpdateCommandButtons();
-}
-
-int CNetworkPrinterList::CollectTickedPrinters(DeliveryNode** nodes, int* count) {
-    return ::CollectTickedPrinters(m_lists->entries, RowEntriesOf(*this), nodes, count);
-}
-
-int CNetworkPrinterList::RecordDeliveryResults(const DeliveryNode* nodes) {
-    return ::RecordDeliveryResults(nodes, m_lists->entries);
-}
-
 void CNetworkPrinterList::InitHeaderImages() {
     if (m_headerImages == nullptr)
         m_headerImages =
@@ -187,7 +70,68 @@ void CNetworkPrinterList::InitHeaderImages() {
     Header_SetImageList(m_pHeader, m_headerImages);
 }
 
-void CNetworkPrinterList::SetSortMark(int column, int mark) {
+void CNetworkPrinterList::OnCellClick(int row, int column) {
+    m_controller.OnCellClick(row, column);
+}
+
+void CNetworkPrinterList::OnContextMenu(POINT screen) {
+    // From the keyboard the menu opens at the focus row, or at the top of the rows.
+    if (screen.x == -1 && screen.y == -1) {
+        RECT row{};
+        screen = {0, 0};
+        if (FocusRow() >= 0 && ListView_GetItemRect(m_hWnd, FocusRow(), &row, LVIR_BOUNDS))
+            screen = {row.left, row.bottom};
+        ClientToScreen(m_hWnd, &screen);
+    }
+    m_menuAt = screen;
+    m_controller.OnContextMenu();
+}
+
+bool CNetworkPrinterList::OnListKey(ListKey key) {
+    return m_controller.OnKey(key);
+}
+
+void CNetworkPrinterList::OnListCharacter(char16_t typed) {
+    m_controller.OnCharacter(typed);
+}
+
+void CNetworkPrinterList::ShowRows(std::span<const PrinterListRow> rows) {
+    DeleteAllItems();
+    int row = 0;
+    for (const PrinterListRow& shown : rows) {
+        InsertRow(row, shown.tickState);
+        ShowRow(row++, shown);
+    }
+    m_accessible.Annotate(m_hWnd, this);
+}
+
+void CNetworkPrinterList::ReorderRows(std::span<const int> formerRows) {
+    std::vector<PrinterListRow> rows;
+    for (int former : formerRows)
+        rows.push_back(ShownRow(former));
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+        ShowRow(row, rows[static_cast<size_t>(row)]);
+}
+
+void CNetworkPrinterList::ShowRow(int row, const PrinterListRow& shown) {
+    SetStateImage(row, shown.tickState);
+    SetItemText(row, kColumnTick, shown.tickText);
+    SetItemText(row, kColumnAddress, shown.address);
+    SetItemText(row, kColumnName, shown.name);
+    SetItemText(row, kColumnStatus, shown.status);
+}
+
+PrinterListRow CNetworkPrinterList::ShownRow(int row) const {
+    return {GetStateImage(row), GetItemText(row, kColumnTick), GetItemText(row, kColumnAddress),
+            GetItemText(row, kColumnName), GetItemText(row, kColumnStatus)};
+}
+
+void CNetworkPrinterList::ShowTick(int row, int tickState, const std::u16string& tickText) {
+    SetStateImage(row, tickState);
+    SetItemText(row, kColumnTick, tickText);
+}
+
+void CNetworkPrinterList::ShowSortMark(int column, int mark) {
     HDITEMW item{};
     item.mask = HDI_FORMAT;
     Header_GetItem(m_pHeader, column, &item);
@@ -200,100 +144,50 @@ void CNetworkPrinterList::SetSortMark(int column, int mark) {
     Header_SetItem(m_pHeader, column, &item);
 }
 
-void CNetworkPrinterList::InitialSort() {
-    OnColumnClick(kColumnAddress);
+int CNetworkPrinterList::FocusRow() const {
+    return CMyListCtrl::FocusRow();
 }
 
-void CNetworkPrinterList::OnColumnClick(int column) {
-    if (column < 0)
-        return;
-    const SortClick click = ClickSortColumn(m_sort, column);
-    if (click.unmarkColumn >= 0)
-        SetSortMark(click.unmarkColumn, kSortMarkNone);
-    SetSortMark(column, click.mark);
-    SortRows(column, click.direction);
+void CNetworkPrinterList::SetFocusRow(int row) {
+    CMyListCtrl::SetFocusRow(row);
 }
 
-void CNetworkPrinterList::Resort() {
-    SortRows(m_sort.column, 1 - m_sort.nextDirection);
+void CNetworkPrinterList::MoveFocusRow(int row) {
+    CMyListCtrl::SetFocusRow(row);
 }
 
-PrinterEntry* CNetworkPrinterList::EntryAt(int row) const {
-    return static_cast<PrinterEntry*>(GetItemData(row));
+int CNetworkPrinterList::PageRows() const {
+    return ListView_GetCountPerPage(m_hWnd) - 1;
 }
 
-void CNetworkPrinterList::OnCellClick(int row, int column) {
-    if (column != kColumnTick)
-        return;
-    SetCheck(row, !IsTickedState(GetStateImage(row)));
-    FollowRowTick(*this, row);
-    UpdateCommandButtons();
+void CNetworkPrinterList::EnableCommands(const CommandButtonStates& states) {
+    EnableWindow(m_selectAll, states.selectAll);
+    EnableWindow(m_clearAll, states.clearAll);
+    EnableWindow(m_download, states.download);
 }
 
-void CNetworkPrinterList::OnContextMenu(POINT screen) {
+void CNetworkPrinterList::ShowSortMenu(const std::vector<SortMenuEntry>& entries) {
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr)
         return;
     // Each entry's command is its column + 1; 0 is "nothing chosen".
-    for (const SortMenuEntry& entry : SortMenuEntries(m_sort))
+    for (const SortMenuEntry& entry : entries)
         AppendMenuW(menu, MF_STRING | (entry.current ? MF_CHECKED : MF_UNCHECKED),
                     static_cast<UINT_PTR>(entry.column + 1), WideChars(entry.text));
-    // From the keyboard the menu opens at the focus row, or at the top of the rows.
-    if (screen.x == -1 && screen.y == -1) {
-        RECT row{};
-        screen = {0, 0};
-        if (FocusRow() >= 0 && ListView_GetItemRect(m_hWnd, FocusRow(), &row, LVIR_BOUNDS))
-            screen = {row.left, row.bottom};
-        ClientToScreen(m_hWnd, &screen);
-    }
-    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
-                                      m_hWnd, nullptr);
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, m_menuAt.x, m_menuAt.y,
+                                      0, m_hWnd, nullptr);
     DestroyMenu(menu);
     if (chosen > 0)
-        OnColumnClick(chosen - 1);
+        m_controller.OnColumnClick(chosen - 1);
 }
 
-int CNetworkPrinterList::RowCount() const {
+int CNetworkPrinterList::AccessibleRowCount() const {
     return GetItemCount();
 }
 
-int CNetworkPrinterList::RowState(int row) const {
-    return GetStateImage(row);
-}
-
-void CNetworkPrinterList::SetRowState(int row, int state) {
-    SetStateImage(row, state);
-}
-
-PrinterEntry* CNetworkPrinterList::RowEntry(int row) const {
-    return EntryAt(row);
-}
-
-std::u16string CNetworkPrinterList::RowAddress(int row) const {
-    return GetItemText(row, kColumnAddress);
-}
-
-void CNetworkPrinterList::SetRowTickText(int row, const std::u16string& text) {
-    SetItemText(row, kColumnTick, text);
-}
-
-void CNetworkPrinterList::OutOfMemoryStop() {
-    DeleteAllItems();
-    ReleaseTableLists(m_lists);
-    m_outOfMemory = true;
-}
-
-void CNetworkPrinterList::SortRows(int column, int direction) {
-    const SortParams params{direction, IsTextColumn(column), column};
-    std::vector<Row> rows;
-    for (int row = 0; row < GetItemCount(); ++row)
-        rows.push_back({EntryAt(row), GetStateImage(row), GetItemText(row, kColumnTick)});
-    std::stable_sort(rows.begin(), rows.end(), [&params](const Row& a, const Row& b) {
-        return ComparePrinterRows(a.entry, b.entry, params) < 0;
-    });
-    // The rows are rewritten in order; the focus frame stays with its printer.
-    const FocusedPrinter focus = Focus();
-    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
-        ShowRow(row, rows[static_cast<size_t>(row)]);
-    Refocus(focus);
+AccessibleRow CNetworkPrinterList::AccessibleRowAt(int row) const {
+    std::u16string name = GetItemText(row, kColumnAddress);
+    for (int column : {kColumnName, kColumnStatus})
+        name += u", " + GetItemText(row, column);
+    return {name, GetStateImage(row), row == FocusRow() && GetFocus() == m_hWnd};
 }

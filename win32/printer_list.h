@@ -1,91 +1,57 @@
 #pragma once
 
-#include "printers/list_rows.h"
-#include "printers/printer_table.h"
-#include "printers/table_refresh.h"
 #include "win32/check_list_accessible.h"
 #include "win32/list_ctrl.h"
+#include "workflow/printer_list_controller.h"
 
 #include <string>
-#include <string_view>
 
-// The printer table: one row per entry of the main window's entry chain, with its tick box,
-// address, name and delivery status, sortable by any column.
-class CNetworkPrinterList : public CMyListCtrl, private PrinterListRows, private AccessibleRows {
+// The printer table's control: the rows, header and sort menu its controller asks for, and the
+// clicks and keys it hands to the controller.
+class CNetworkPrinterList : public CMyListCtrl, private PrinterListView, private AccessibleRows {
   public:
-    // The header, the state images and the four columns. `lists` are the main window's and
-    // must outlive the list's use of them.
-    void SetUpTable(PrinterTableLists* lists);
-    // The "Select All", "Clear All" and "Download..." buttons that UpdateCommandButtons sets.
+    CNetworkPrinterList();
+
+    // The header, the state images and the four columns.
+    void SetUpTable();
+    // The "Select All", "Clear All" and "Download..." buttons, which the controller sets.
     void SetCommandButtons(HWND selectAll, HWND clearAll, HWND download);
-
-    // Builds the model filter list; 1, or 0 after the out-of-memory stop.
-    int BuildModelList(const char* modelList);
-    // Searches and builds the entry chain: 1 when rebuilt, 0 when discovery failed or after the
-    // out-of-memory stop.
-    int RunDiscoveryDriver(int versionKind, std::u16string_view community);
-    // Searches again, keeping ticks and outcomes, then refills and re-sorts.
-    void RefreshPrinters(int versionKind, std::u16string_view community);
-
-    void FillPrinterList();
-    void UpdateCommandButtons();
-    // FillPrinterList, UpdateCommandButtons and the re-sort, the focus following its printer.
-    void Refill();
-
-    void SelectAll();
-    void ClearAll();
-
-    int CollectTickedPrinters(DeliveryNode** nodes, int* count);
-    int RecordDeliveryResults(const DeliveryNode* nodes);
-
+    // The sort marks' two images (up, then down).
     void InitHeaderImages();
-    void InitialSort();
-    void OnColumnClick(int column);
-    void Resort();
 
-    PrinterEntry* EntryAt(int row) const;
-    // True once the lists could not be built: the notice was shown, every list released, and
-    // the main window must end.
-    bool OutOfMemoryStopped() const { return m_outOfMemory; }
+    PrinterListController& Controller() { return m_controller; }
+    const PrinterListController& Controller() const { return m_controller; }
 
     void OnCellClick(int row, int column) override;
-    // What screen readers are told of the rows.
-    const CheckListAccessible& Accessible() const { return m_accessible; }
     // The sort menu: one entry per column, each doing what a click on its header does.
     void OnContextMenu(POINT screen) override;
+    bool OnListKey(ListKey key) override;
+    void OnListCharacter(char16_t typed) override;
+    // What screen readers are told of the rows.
+    const CheckListAccessible& Accessible() const { return m_accessible; }
 
   private:
-    int RowCount() const override;
-    int RowState(int row) const override;
-    void SetRowState(int row, int state) override;
-    PrinterEntry* RowEntry(int row) const override;
-    std::u16string RowAddress(int row) const override;
-    void SetRowTickText(int row, const std::u16string& text) override;
+    void ShowRows(std::span<const PrinterListRow> rows) override;
+    void ReorderRows(std::span<const int> formerRows) override;
+    void ShowTick(int row, int tickState, const std::u16string& tickText) override;
+    void ShowSortMark(int column, int mark) override;
+    int FocusRow() const override;
+    void SetFocusRow(int row) override;
+    void MoveFocusRow(int row) override;
+    int PageRows() const override;
+    void EnableCommands(const CommandButtonStates& states) override;
+    void ShowSortMenu(const std::vector<SortMenuEntry>& entries) override;
 
-    void OutOfMemoryStop();
-    void SortRows(int column, int direction);
-    struct Row {
-        PrinterEntry* entry;
-        int state;
-        std::u16string tickText;
-    };
-    void ShowRow(int row, const Row& shown);
-    void SetSortMark(int column, int mark);
+    void ShowRow(int row, const PrinterListRow& shown);
+    PrinterListRow ShownRow(int row) const;
     int AccessibleRowCount() const override;
     AccessibleRow AccessibleRowAt(int row) const override;
-    struct FocusedPrinter {
-        std::u16string address;
-        int row = -1;
-    };
-    FocusedPrinter Focus() const;
-    void Refocus(const FocusedPrinter& focus);
 
-    PrinterTableLists* m_lists = nullptr;
-    SortState m_sort;
+    PrinterListController m_controller;
     HIMAGELIST m_headerImages = nullptr;
     HWND m_selectAll = nullptr;
     HWND m_clearAll = nullptr;
     HWND m_download = nullptr;
-    bool m_outOfMemory = false;
+    POINT m_menuAt{}; // where the sort menu opens, in screen coordinates
     CheckListAccessible m_accessible;
 };

@@ -23,6 +23,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -325,10 +326,12 @@ TEST_F(AnnotatedMainWindow, RowStateFollowsSpaceWithoutANewAnnotation) {
     }});
 }
 
-// A click pressed on row `a` and released on row `b` in column `c`, a key, or a button.
+// A click pressed on row `a` and released on row `b` in column `c`, a key, a button, or
+// typed text.
 struct Input {
-    enum { Click, Key, Button } kind;
+    enum { Click, Key, Button, Type } kind;
     int a, b = 0, c = 0;
+    std::u16string_view typed = {};
 };
 struct InputRow {
     std::vector<Input> inputs;
@@ -348,6 +351,9 @@ TEST_P(MainWindowInput, TicksUnlockedRowsOnlyAndNeverSelects) {
                 SendMessageW(list, WM_LBUTTONUP, 0, CellPoint(list, in.b, in.c));
             } else if (in.kind == Input::Key) {
                 SendMessageW(list, WM_KEYDOWN, static_cast<WPARAM>(in.a), 0);
+            } else if (in.kind == Input::Type) {
+                for (char16_t typed : in.typed)
+                    SendMessageW(list, WM_CHAR, typed, 0);
             } else {
                 Press(d, in.a);
             }
@@ -361,22 +367,20 @@ TEST_P(MainWindowInput, TicksUnlockedRowsOnlyAndNeverSelects) {
     }});
 }
 
-constexpr auto C = Input::Click, K = Input::Key, B = Input::Button;
+// The rules themselves are the printer-list controller's (core_tests); these rows show that
+// the control's clicks, keys and typing reach it and that the rows show its answer.
+constexpr auto C = Input::Click, K = Input::Key, B = Input::Button, Y = Input::Type;
 INSTANTIATE_TEST_SUITE_P(
     Rows, MainWindowInput,
-    ::testing::Values(
-        InputRow{{}, {L, U, U}, -1, true, false},
-        InputRow{{{C, 1, 1, 0}}, {L, T, U}, 1, true, true},
-        InputRow{{{C, 0, 0, 0}}, {L, U, U}, 0, true, false},
-        InputRow{{{C, 2, 2, 1}}, {L, U, U}, 2, true, false},
-        InputRow{{{C, 1, 2, 0}}, {L, U, U}, -1, true, false},
-        InputRow{{{K, VK_DOWN}}, {L, U, U}, 0, true, false},
-        InputRow{{{K, VK_END}, {K, VK_HOME}}, {L, U, U}, 0, true, false},
-        InputRow{{{K, VK_DOWN}, {K, VK_DOWN}, {K, VK_SPACE}}, {L, T, U}, 1, true, true},
-        InputRow{{{K, VK_END}, {K, VK_SPACE}, {K, VK_SPACE}}, {L, U, U}, 2, true, false},
-        InputRow{{{K, VK_HOME}, {K, VK_SPACE}}, {L, U, U}, 0, true, false},
-        InputRow{{{B, IDC_SELECT_ALL}}, {L, T, T}, -1, false, true},
-        InputRow{{{B, IDC_SELECT_ALL}, {B, IDC_CLEAR_ALL}}, {L, U, U}, -1, true, false}));
+    ::testing::Values(InputRow{{}, {L, U, U}, -1, true, false},
+                      InputRow{{{C, 1, 1, 0}}, {L, T, U}, 1, true, true},
+                      InputRow{{{C, 2, 2, 1}}, {L, U, U}, 2, true, false},
+                      InputRow{{{C, 1, 2, 0}}, {L, U, U}, -1, true, false},
+                      InputRow{
+                          {{K, VK_DOWN}, {K, VK_DOWN}, {K, VK_SPACE}}, {L, T, U}, 1, true, true},
+                      InputRow{{{B, IDC_SELECT_ALL}}, {L, T, T}, -1, false, true},
+                      InputRow{{{Y, 0, 0, 0, u"10.0.0.3"}}, {L, U, U}, 2, true, false},
+                      InputRow{{{Y, 0, 0, 0, u"U "}}, {L, U, U}, -1, true, false}));
 
 // Sorting from the keyboard: for each column, the menu key, Down to its entry (address, name,
 // status, then the tick column) and Enter; the rows are then in the order of header clicks.
@@ -406,12 +410,9 @@ TEST_P(MainWindowSortMenu, ChoosesAsAHeaderClickWould) {
     Run(steps);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, MainWindowSortMenu,
-    ::testing::Values(SortMenuRow{{1}, {u"10.0.0.30", u"10.0.0.10", u"10.0.0.9"}},
-                      SortMenuRow{{2}, {u"10.0.0.9", u"10.0.0.30", u"10.0.0.10"}},
-                      SortMenuRow{{2, 2}, {u"10.0.0.10", u"10.0.0.30", u"10.0.0.9"}},
-                      SortMenuRow{{2, 1}, {u"10.0.0.9", u"10.0.0.10", u"10.0.0.30"}}));
+INSTANTIATE_TEST_SUITE_P(Rows, MainWindowSortMenu,
+                         ::testing::Values(SortMenuRow{{2},
+                                                       {u"10.0.0.9", u"10.0.0.30", u"10.0.0.10"}}));
 
 TEST_F(MainWindow, DownloadWithNothingTickedAsksForPrinters) {
     Run({[](HWND d, HWND) { Press(d, IDC_DOWNLOAD); }});
