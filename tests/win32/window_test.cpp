@@ -414,11 +414,36 @@ INSTANTIATE_TEST_SUITE_P(Rows, MainWindowSortMenu,
                          ::testing::Values(SortMenuRow{{2},
                                                        {u"10.0.0.9", u"10.0.0.30", u"10.0.0.10"}}));
 
-TEST_F(MainWindow, DownloadWithNothingTickedAsksForPrinters) {
-    Run({[](HWND d, HWND) { Press(d, IDC_DOWNLOAD); }});
+// The Download button and the file field reach the workflow, and the field shows what it is told
+// (the workflow's rules are the core suite's).
+struct DownloadSeamRow {
+    size_t nameLength; // of the name put in the field
+    std::u16string notice;
+    bool selected; // the field's whole text selected afterwards
+};
+
+class MainWindowDownload : public MainWindow,
+                           public ::testing::WithParamInterface<DownloadSeamRow> {};
+
+TEST_P(MainWindowDownload, ReadsTheFieldAndSelectsATooLongName) {
+    const DownloadSeamRow& row = GetParam();
+    const std::u16string name(row.nameLength, u'b');
+    Run({[&](HWND d, HWND) {
+        HWND field = GetDlgItem(d, IDC_FILE_NAME);
+        SetWindowTextOf(field, name);
+        Press(d, IDC_DOWNLOAD);
+        EXPECT_EQ(WindowText(field), name);
+        EXPECT_EQ(SendMessageW(field, EM_GETSEL, 0, 0) == MAKELRESULT(0, name.size()),
+                  row.selected);
+    }});
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, ResString(IDS_SELECT_PRINTERS));
+    EXPECT_EQ(boxes.Boxes()[0].text, row.notice);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MainWindowDownload,
+    ::testing::Values(DownloadSeamRow{8, ResString(IDS_SELECT_PRINTERS), false},
+                      DownloadSeamRow{260, u"Please enter no more than 259 characters.", true}));
 
 TEST_F(MainWindow, EnterPressesOnlyAFocusedButtonAndKeepsTheWindow) {
     const INT_PTR result = Run({[](HWND, HWND list) {
