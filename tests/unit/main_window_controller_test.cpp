@@ -39,14 +39,18 @@ const std::string kBackup =
 
 // One main window over its list, opened as the program opens it.
 struct Window {
+    // `failingAllocation`: the allocation of the start that runs out of memory, 0 for none.
     explicit Window(const Printers& printers = {}, const std::u16string& file = {},
-                    int searchCode = 0) {
+                    int searchCode = 0, long failingAllocation = 0) {
         discovery.Answer(searchCode, printers);
         // A window's buttons start enabled.
         listView.commands = {true, true, true};
         controller = std::make_unique<MainWindowController>(view, list, file);
         FillDefaultSettings(&settings);
+        if (failingAllocation > 0)
+            AllocationHook::FailNth(failingAllocation, true);
         up = controller->OnWindowUp(settings);
+        AllocationHook::Reset();
     }
     void Tick(const std::u16string& address) {
         const int row = listView.RowOf(address);
@@ -408,28 +412,17 @@ class OutOfMemoryStop : public MainWindowControllerTest,
 TEST_P(OutOfMemoryStop, EndsTheWindowWithEveryListReleased) {
     const StopRow& row = GetParam();
     const long liveBefore = AllocationHook::LiveBlocks();
-    MessageBoxRecorder boxes;
-    FakeDiscovery discovery;
-    discovery.Answer(0, kTwoPrinters);
-    FakePrinterListView listView;
-    PrinterListController list(listView);
-    FakeMainWindowView view;
-    AppSettings settings{};
-    FillDefaultSettings(&settings);
-    MainWindowController controller(view, list, backup);
-    AllocationHook::FailNth(row.failingAllocation, true);
-    EXPECT_FALSE(controller.OnWindowUp(settings)) << row.why;
-    AllocationHook::Reset();
-    EXPECT_EQ(view.endCodes, std::vector<int>{kEndOutOfMemory}) << row.why;
-    EXPECT_EQ(discovery.calls.size(), row.searches) << row.why;
-    EXPECT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes().at(0).text, kOutOfMemory);
+    Window w(kTwoPrinters, backup, 0, row.failingAllocation);
+    EXPECT_FALSE(w.up) << row.why;
+    EXPECT_EQ(w.view.endCodes, std::vector<int>{kEndOutOfMemory}) << row.why;
+    EXPECT_EQ(w.discovery.calls.size(), row.searches) << row.why;
+    EXPECT_EQ(w.Notices(), Texts{kOutOfMemory}) << row.why;
     // Every list is released at the stop, before the window goes; the title stays.
     EXPECT_EQ(AllocationHook::LiveBlocks(), liveBefore) << row.why;
-    EXPECT_TRUE(view.title.empty());
+    EXPECT_TRUE(w.view.title.empty());
     // A command still queued does nothing.
-    controller.OnRefresh();
-    EXPECT_EQ(discovery.calls.size(), row.searches) << row.why;
+    w.controller->OnRefresh();
+    EXPECT_EQ(w.discovery.calls.size(), row.searches) << row.why;
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, OutOfMemoryStop,
