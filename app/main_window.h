@@ -17,8 +17,9 @@ class CNetworkPrinterList;
 class CSending;
 class QPushButton;
 
-// The program's main window: the backup file name, the printer table and every command of the
-// workflow. Ending it ends the program.
+// The program's main window: the backup file name, the printer table and the command buttons.
+// It draws and runs its dialogs for the workflow (MainWindowController), to which its buttons go.
+// Ending it ends the program.
 class CTolvaneDlg : public QDialog, private MainWindowView {
     Q_OBJECT
   public:

@@ -1,6 +1,5 @@
 #include "win32/main_dialog.h"
 
-#include "platform/text_convert.h"
 #include "resources/windows/resource_ids.h"
 #include "text/notices.h"
 #include "text/string_ids.h"

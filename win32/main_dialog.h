@@ -12,8 +12,9 @@
 #include <optional>
 #include <string>
 
-// The program's main window: the backup file name, the printer table and every command of the
-// workflow. Ending it ends the program.
+// The program's main window: the backup file name, the printer table and the command buttons.
+// It draws and runs its dialogs for the workflow (MainWindowController), to which its buttons go.
+// Ending it ends the program.
 class CTolvaneDlg : public CDialog, private MainWindowView {
   public:
     // `commandLineFile` becomes the initial backup file name; `settings` are the application's.
