@@ -1,6 +1,5 @@
 #include "app/network_printer_list.h"
 
-#include "text/string_ids.h"
 #include "ui/qt_text.h"
 #include "ui/sort_header.h"
 
@@ -13,18 +12,6 @@
 #include <iterator>
 
 namespace {
-
-struct Column {
-    uint16_t title;
-    int width;
-};
-// In ListColumn order.
-const Column kColumns[] = {
-    {IDS_COLUMN_SELECT, 18},
-    {IDS_COLUMN_IP_ADDRESS, 100},
-    {IDS_COLUMN_PRINTER_NAME, 220},
-    {IDS_COLUMN_STATUS, 100},
-};
 
 // The printer table's tick states are the list control's state images.
 static_assert(int{kTickUnticked} == kImageUnticked && int{kTickTicked} == kImageTicked &&
@@ -64,13 +51,13 @@ CNetworkPrinterList::CNetworkPrinterList(QWidget* parent)
 void CNetworkPrinterList::SetUpTable() {
     m_pHeader = header();
     InitStateImages();
-    setColumnCount(static_cast<int>(std::size(kColumns)));
+    setColumnCount(static_cast<int>(std::size(kPrinterListColumns)));
     QStringList titles;
-    for (const Column& column : kColumns)
+    for (const PrinterListColumn& column : kPrinterListColumns)
         titles.append(ResQString(column.title));
     setHeaderLabels(titles);
     for (int i = 0; i < columnCount(); ++i)
-        header()->resizeSection(i, kColumns[i].width);
+        header()->resizeSection(i, kPrinterListColumns[i].width);
 }
 
 void CNetworkPrinterList::SetCommandButtons(QAbstractButton* selectAll, QAbstractButton* clearAll,

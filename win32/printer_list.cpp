@@ -1,7 +1,6 @@
 #include "win32/printer_list.h"
 
 #include "resources/windows/resource_ids.h"
-#include "text/string_ids.h"
 #include "win32/window_text.h"
 
 #include <algorithm>
@@ -9,18 +8,6 @@
 #include <vector>
 
 namespace {
-
-struct Column {
-    uint16_t title;
-    int width; // at 96 dots per inch
-};
-// In ListColumn order.
-const Column kColumns[] = {
-    {IDS_COLUMN_SELECT, 18},
-    {IDS_COLUMN_IP_ADDRESS, 100},
-    {IDS_COLUMN_PRINTER_NAME, 220},
-    {IDS_COLUMN_STATUS, 100},
-};
 
 constexpr int kSortImageSize = 16;
 // The header's margins around a title and between it and its sort mark, at 96 dpi.
@@ -34,14 +21,14 @@ void CNetworkPrinterList::SetUpTable() {
     m_pHeader = ListView_GetHeader(m_hWnd);
     InitStateImages();
     const UINT dpi = GetDpiForWindow(m_hWnd);
-    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-        const std::u16string title = LoadResourceString(kColumns[i].title);
+    for (int i = 0; i < static_cast<int>(std::size(kPrinterListColumns)); ++i) {
+        const std::u16string title = LoadResourceString(kPrinterListColumns[i].title);
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = const_cast<wchar_t*>(WideChars(title));
         // Wider where the display's font needs it, so a title and its sort mark both show;
         // the select column stays as narrow as its tick box.
-        column.cx = MulDiv(kColumns[i].width, static_cast<int>(dpi), 96);
+        column.cx = MulDiv(kPrinterListColumns[i].width, static_cast<int>(dpi), 96);
         if (i != kColumnTick)
             column.cx = std::max(
                 column.cx, ListView_GetStringWidth(m_hWnd, column.pszText) +

@@ -2,10 +2,24 @@
 
 #include "printers/printer_table.h"
 #include "printers/sort_menu.h"
+#include "text/string_ids.h"
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
+
+// The list's columns in ListColumn order: the title's string and the width at 96 dots per inch.
+struct PrinterListColumn {
+    uint16_t title;
+    int width;
+};
+inline constexpr PrinterListColumn kPrinterListColumns[] = {
+    {IDS_COLUMN_SELECT, 18},
+    {IDS_COLUMN_IP_ADDRESS, 100},
+    {IDS_COLUMN_PRINTER_NAME, 220},
+    {IDS_COLUMN_STATUS, 100},
+};
 
 // What one row of the printer list shows.
 struct PrinterListRow {

@@ -218,6 +218,28 @@ class CheckListCtrlTest : public QObject {
         QCOMPARE(list.cells[2], std::make_pair(5, 1));
     }
 
+    // The focus row's rules are the printer-list controller's; the list moves the frame where
+    // it is told, scrolling the rows (never the columns) only when asked to.
+    void focusRowMovesWhereItIsTold() {
+        RecordingList list;
+        list.AddRows(10);
+        list.resize(250, 300);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        list.resize(250, list.height() - list.viewport()->height() + 4 * RowHeight(list));
+        QTRY_COMPARE(list.viewport()->height(), 4 * RowHeight(list));
+        QCOMPARE(list.RowsPerPage(), 4);
+        list.horizontalScrollBar()->setValue(50);
+        list.SetFocusRow(9, false);
+        QCOMPARE(list.FocusRow(), 9);
+        QCOMPARE(list.verticalScrollBar()->value(), 0);
+        list.SetFocusRow(8, true);
+        QCOMPARE(list.FocusRow(), 8);
+        const QRect row = list.visualRect(list.currentIndex());
+        QVERIFY(row.top() >= 0 && row.bottom() < list.viewport()->height());
+        QCOMPARE(list.horizontalScrollBar()->value(), 50);
+    }
+
     void horizontalScrollingIsHonoured_data() {
         QTest::addColumn<int>("scroll");
         QTest::addColumn<int>("x");
