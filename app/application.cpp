@@ -2,9 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/single_instance.h"
-#include "delivery/transport.h"
 #include "platform/message_box.h"
-#include "platform/socket_startup.h"
 #include "text/heap.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
@@ -28,31 +26,19 @@ CTolvaneApp* CTolvaneApp::Current() {
 }
 
 bool CTolvaneApp::InitInstance() {
-    // Common controls and the framework's base initialisation: Qt registers its widget
-    // classes itself, so both steps have nothing to do here.
+    // Qt registers its widget classes itself and needs no window class of ours; no ActiveX
+    // here either.
+    m_exitStatus = RunStartUp(*this, &m_settings);
+    return false;
+}
 
-    if (!AfxSocketInit()) {
-        AppMessageBox(IDS_SOCKET_INIT_FAILED, MB_OK);
-        return false;
-    }
-
-    // Control container support: no ActiveX here, nothing to enable.
-
-    m_windowClassName = ResQString(IDS_WINDOW_CLASS);
-    if (!FirstInstance())
-        return false;
-
-    // Window-class registration: Qt windows need none; the name stays for the lock above.
-
-    FillDefaultSettings(&m_settings);
-    if (TransportProbe() == 1)
-        InstallTcpTransport();
-
+int CTolvaneApp::RunMainWindow(const AppSettings&) {
+    // The window reads the settings through Current().
     CTolvaneDlg dialog(m_commandLineFile);
     SetAppMainWindow(&dialog);
-    m_exitStatus = dialog.exec() == kEndOutOfMemory ? kEndOutOfMemory : 0;
+    const int code = dialog.exec();
     SetAppMainWindow(nullptr);
-    return false;
+    return code;
 }
 
 bool CTolvaneApp::FirstInstance() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printers/settings.h"
+#include "workflow/start_up.h"
 
 #include <QApplication>
 #include <QString>
@@ -9,7 +10,7 @@ class SingleInstance;
 
 // The application object: prepares the process, keeps one instance per user, holds the
 // built-in settings and runs the main window.
-class CTolvaneApp : public QApplication {
+class CTolvaneApp : public QApplication, private StartUpSteps {
     Q_OBJECT
   public:
     // `commandLineFile` is the backup file named on the command line, or empty.
@@ -31,10 +32,10 @@ class CTolvaneApp : public QApplication {
     static const QString InstanceName;
 
   private:
-    bool FirstInstance();
+    bool FirstInstance() override;
+    int RunMainWindow(const AppSettings& settings) override;
 
     QString m_commandLineFile;
-    QString m_windowClassName;
     AppSettings m_settings{};
     SingleInstance* m_singleInstance = nullptr;
     int m_exitStatus = 0;

@@ -1,30 +1,31 @@
 #include "app/command_line.h"
 
+#include "ui/qt_text.h"
+
 #include <cstdio>
 
 namespace {
 
 // Options of QGuiApplication, QApplication and the X11 platform that take the next argument as
 // their value; each may also be written with two dashes or as -option=value.
-const char* const kToolkitOptionsWithValue[] = {
-    "-platform",     "-platformpluginpath", "-platformtheme", "-plugin",     "-qwindowgeometry",
-    "-qwindowicon",  "-qwindowtitle",       "-style",         "-stylesheet", "-session",
-    "-display",      "-geometry",           "-title",         "-icon",       "-name",
-    "-qmljsdebugger"};
-const char* const kToolkitFlags[] = {"-reverse", "-widgetcount", "-nograb",
-                                     "-dograb",  "-sync",        "-testability"};
-
-template <size_t N> bool IsOneOf(const QString& option, const char* const (&names)[N]) {
-    for (const char* name : names) {
-        if (option == QLatin1String(name))
-            return true;
-    }
-    return false;
-}
-
-CommandLine Refuse(const QString& error) {
-    return {CommandLine::Action::Refuse, QString(), error};
-}
+constexpr std::u16string_view kToolkitOptionsWithValue[] = {u"-platform",
+                                                            u"-platformpluginpath",
+                                                            u"-platformtheme",
+                                                            u"-plugin",
+                                                            u"-qwindowgeometry",
+                                                            u"-qwindowicon",
+                                                            u"-qwindowtitle",
+                                                            u"-style",
+                                                            u"-stylesheet",
+                                                            u"-session",
+                                                            u"-display",
+                                                            u"-geometry",
+                                                            u"-title",
+                                                            u"-icon",
+                                                            u"-name",
+                                                            u"-qmljsdebugger"};
+constexpr std::u16string_view kToolkitFlags[] = {u"-reverse", u"-widgetcount", u"-nograb",
+                                                 u"-dograb",  u"-sync",        u"-testability"};
 
 QString HelpText() {
     return QStringLiteral(
@@ -50,47 +51,14 @@ QString HelpText() {
 
 } // namespace
 
-CommandLine ParseCommandLine(const QStringList& arguments) {
-    CommandLine result;
-    bool optionsEnded = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (optionsEnded || argument == QLatin1String("-") || !argument.startsWith(u'-')) {
-            if (result.backupFile.isEmpty())
-                result.backupFile = argument;
-            continue;
-        }
-        if (argument == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
-            return {CommandLine::Action::ShowHelp, QString(), QString()};
-        if (argument == QLatin1String("--version"))
-            return {CommandLine::Action::ShowVersion, QString(), QString()};
-
-        // The toolkit reads "--style" as "-style".
-        const QString toolkitOption = argument.startsWith(QLatin1String("--"))
-                                          ? argument.mid(1).section(u'=', 0, 0)
-                                          : argument.section(u'=', 0, 0);
-        if (IsOneOf(toolkitOption, kToolkitOptionsWithValue)) {
-            if (argument.contains(u'='))
-                continue;
-            if (++i == arguments.size())
-                return Refuse(QStringLiteral("option '%1' needs a value").arg(argument));
-            continue;
-        }
-        if (IsOneOf(toolkitOption, kToolkitFlags) && !argument.contains(u'='))
-            continue;
-        return Refuse(QStringLiteral("unknown option '%1'").arg(argument));
-    }
-    return result;
+CommandLine ParseProgramCommandLine(const std::vector<std::u16string>& arguments) {
+    return ParseCommandLine(arguments, {kToolkitOptionsWithValue, kToolkitFlags, {}});
 }
 
-QStringList ArgumentsAfterProgram(int argc, char** argv) {
-    QStringList arguments;
+std::vector<std::u16string> ArgumentsAfterProgram(int argc, char** argv) {
+    std::vector<std::u16string> arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.push_back(WideOf(QString::fromLocal8Bit(argv[i])));
     return arguments;
 }
 
@@ -104,7 +72,7 @@ int AnswerCommandLine(const CommandLine& commandLine) {
         return 0;
     case CommandLine::Action::Refuse:
         std::fprintf(stderr, "tolvane: %s\nTry 'tolvane --help' for more information.\n",
-                     commandLine.error.toLocal8Bit().constData());
+                     QtText(commandLine.error).toLocal8Bit().constData());
         return 2;
     case CommandLine::Action::Run:
         break;

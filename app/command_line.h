@@ -1,26 +1,16 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "workflow/command_line.h"
 
-// What the window's command line asks for. It is read before the application object exists, so
-// --help, --version and a mistake are answered without a display and without touching the
-// single-instance lock.
-struct CommandLine {
-    enum class Action { Run, ShowHelp, ShowVersion, Refuse };
-    Action action = Action::Run;
-    // Run: the first argument that is not an option; empty when there is none.
-    QString backupFile;
-    // Refuse: what was wrong, one line without the program name.
-    QString error;
-};
+#include <string>
+#include <vector>
 
-// Reads the arguments that follow the program name. The toolkit's own options (-style NAME,
+// The Qt program's reading of ParseCommandLine: the toolkit's own options (-style NAME,
 // -platform NAME, ...) are stepped over with their values, since QApplication takes them itself.
-CommandLine ParseCommandLine(const QStringList& arguments);
+CommandLine ParseProgramCommandLine(const std::vector<std::u16string>& arguments);
 
 // The arguments after the program name, decoded as the toolkit decodes them.
-QStringList ArgumentsAfterProgram(int argc, char** argv);
+std::vector<std::u16string> ArgumentsAfterProgram(int argc, char** argv);
 
 // Prints the answer to --help, --version or a mistake and gives the exit status (0, or 2 for a
 // mistake). Run has nothing to answer: it prints nothing and gives 0.

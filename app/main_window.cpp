@@ -2,15 +2,9 @@
 
 #include "app/application.h"
 #include "app/network_printer_list.h"
-#include "discovery/snmp_codec.h"
-#include "platform/message_box.h"
-#include "platform/text_convert.h"
-#include "printers/printer_table.h"
-#include "text/notices.h"
 #include "text/string_ids.h"
 #include "ui/about_dialog.h"
 #include "ui/add_printer_dialog.h"
-#include "ui/busy_cursor.h"
 #include "ui/community_dialog.h"
 #include "ui/drag_edit.h"
 #include "ui/field_exchange.h"
@@ -55,28 +49,17 @@ QPushButton* MakeButton(const QString& text, const char* objectName, int width, 
     return button;
 }
 
-// An address as its four bytes in decimal, most significant first.
-QString DottedAddress(uint32_t address) {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(address >> 24)
-        .arg((address >> 16) & 0xFF)
-        .arg((address >> 8) & 0xFF)
-        .arg(address & 0xFF);
-}
-
 } // namespace
 
 CTolvaneDlg::CTolvaneDlg(const QString& commandLineFile, QWidget* parent)
-    : QDialog(parent), m_hIcon(ProgramIcon()),
-      m_communityName(QString::fromLatin1(kSnmpDefaultCommunity)), m_sending(new CSending(this)),
-      m_dlgSNMP(new CDlgSNMP(this)), m_dlgSetIPAddress(new CDlgSetIPAddress(this)),
-      m_backupFileName(commandLineFile) {
+    : QDialog(parent), m_hIcon(ProgramIcon()), m_sending(new CSending(this)),
+      m_dlgSNMP(new CDlgSNMP(this)), m_dlgSetIPAddress(new CDlgSetIPAddress(this)) {
     BuildForm();
+    m_controller = std::make_unique<MainWindowController>(
+        static_cast<MainWindowView&>(*this), m_printerList->Controller(), WideOf(commandLineFile));
 }
 
-CTolvaneDlg::~CTolvaneDlg() {
-    ReleaseTableLists(&m_lists);
-}
+CTolvaneDlg::~CTolvaneDlg() = default;
 
 void CTolvaneDlg::BuildForm() {
     setWindowTitle(QStringLiteral("Tolvane"));
@@ -144,17 +127,17 @@ void CTolvaneDlg::BuildForm() {
     resize(du.Width(328), du.Height(281));
 
     // No button is the default: Enter in the field or the list does nothing.
-    connect(m_browseButton, &QPushButton::clicked, this, &CTolvaneDlg::OnBrowse);
-    connect(m_selectAllButton, &QPushButton::clicked, this,
-            [this] { m_printerList->Controller().SelectAll(); });
-    connect(m_clearAllButton, &QPushButton::clicked, this,
-            [this] { m_printerList->Controller().ClearAll(); });
-    connect(m_updateButton, &QPushButton::clicked, this, &CTolvaneDlg::RefreshPrinters);
-    connect(m_addPrinterButton, &QPushButton::clicked, this, &CTolvaneDlg::OnAddPrinter);
-    connect(m_communityButton, &QPushButton::clicked, this, &CTolvaneDlg::OnCommunity);
-    connect(m_downloadButton, &QPushButton::clicked, this, &CTolvaneDlg::OnDownload);
+    const auto command = [this](QPushButton* button, void (MainWindowController::*run)()) {
+        connect(button, &QPushButton::clicked, this, [this, run] { (*m_controller.*run)(); });
+    };
+    command(m_browseButton, &MainWindowController::OnBrowse);
+    command(m_selectAllButton, &MainWindowController::OnSelectAll);
+    command(m_clearAllButton, &MainWindowController::OnClearAll);
+    command(m_updateButton, &MainWindowController::OnRefresh);
+    command(m_addPrinterButton, &MainWindowController::OnAddPrinter);
+    command(m_communityButton, &MainWindowController::OnCommunity);
+    command(m_downloadButton, &MainWindowController::OnDownload);
     connect(m_closeButton, &QPushButton::clicked, this, &CTolvaneDlg::reject);
-    m_printerList->Controller().SetOutOfMemoryStop([this] { OnOutOfMemoryStop(); });
     m_handoverTimer.setInterval(kHandoverPollMs);
     connect(&m_handoverTimer, &QTimer::timeout, this, &CTolvaneDlg::ApplyHandedOverFileWhenIdle);
 }
@@ -181,41 +164,13 @@ void CTolvaneDlg::setVisible(bool visible) {
     QDialog::setVisible(visible);
 }
 
-bool CTolvaneDlg::DoDataExchange(bool save) {
-    if (save)
-        return ReadFieldText(m_fileNameEdit, kFileNameFieldChars, &m_backupFileName);
-    SetFieldText(m_fileNameEdit, m_backupFileName);
-    LimitTyping(m_fileNameEdit, kFileNameFieldChars);
-    return true;
-}
-
 void CTolvaneDlg::OnInitDialog() {
-    DoDataExchange(false);
     InstallAboutEntry(this);
     setWindowIcon(m_hIcon);
-
-    PrinterListController& list = m_printerList->Controller();
     m_printerList->SetUpTable();
-    list.SetUpTable(&m_lists);
     m_printerList->SetCommandButtons(m_selectAllButton, m_clearAllButton, m_downloadButton);
-    if (list.BuildModelList(SourceSettings().modelList) == 0)
-        return;
-    m_settings = SourceSettings();
-
-    bool rebuilt = false;
-    {
-        const BusyCursor searching;
-        rebuilt = list.RunDiscoveryDriver(m_settings.versionKind, WideOf(m_communityName)) != 0;
-    }
-    if (rebuilt) {
-        list.FillPrinterList();
-        list.UpdateCommandButtons();
-    }
-    if (m_stopping)
-        return;
     m_printerList->InitHeaderImages();
-    list.InitialSort();
-    setWindowTitle(ResQString(IDS_MAIN_TITLE));
+    m_controller->OnWindowUp(SourceSettings());
 }
 
 const AppSettings& CTolvaneDlg::SourceSettings() {
@@ -223,14 +178,6 @@ const AppSettings& CTolvaneDlg::SourceSettings() {
         return app->Settings();
     FillDefaultSettings(&m_defaultSettings);
     return m_defaultSettings;
-}
-
-void CTolvaneDlg::OnOutOfMemoryStop() {
-    // The list has released every list and the delivery history. The window may be in the
-    // middle of showing, where ending it at once would leave its modal loop running.
-    m_stopping = true;
-    QMetaObject::invokeMethod(
-        this, [this] { done(kEndOutOfMemory); }, Qt::QueuedConnection);
 }
 
 bool CTolvaneDlg::HandOverFile(const QString& path) {
@@ -251,77 +198,71 @@ void CTolvaneDlg::ApplyHandedOverFileWhenIdle() {
     m_fileNameEdit->TakePath(m_handedOverFile);
 }
 
-void CTolvaneDlg::RefreshPrinters() {
-    if (m_stopping)
-        return;
-    ReleaseDiscoveryResults(&m_lists);
-    const BusyCursor searching;
-    m_printerList->Controller().RefreshPrinters(m_settings.versionKind, WideOf(m_communityName));
+std::u16string CTolvaneDlg::FileFieldText() const {
+    return WideOf(m_fileNameEdit->text());
 }
 
-void CTolvaneDlg::OnAddPrinter() {
-    m_dlgSetIPAddress->SetAddress(0);
+void CTolvaneDlg::ShowFileName(const std::u16string& name) {
+    SetFieldText(m_fileNameEdit, QtText(name));
+    LimitTyping(m_fileNameEdit, kFileNameFieldChars);
+}
+
+void CTolvaneDlg::SelectFileField() {
+    m_fileNameEdit->setFocus();
+    m_fileNameEdit->selectAll();
+}
+
+void CTolvaneDlg::ShowBusy(bool busy) {
+    // A search holds the user-interface thread for its one-second window.
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void CTolvaneDlg::SetTitle(const std::u16string& title) {
+    setWindowTitle(QtText(title));
+}
+
+bool CTolvaneDlg::RunAddPrinterDialog(uint32_t* address) {
+    m_dlgSetIPAddress->SetAddress(*address);
     if (m_dlgSetIPAddress->exec() != QDialog::Accepted)
-        return;
-    if (AddManualPrinter(&m_lists, WideOf(DottedAddress(m_dlgSetIPAddress->Address()))))
-        RefreshPrinters();
+        return false;
+    *address = m_dlgSetIPAddress->Address();
+    return true;
 }
 
-void CTolvaneDlg::OnCommunity() {
-    m_dlgSNMP->SetCommunityName(m_communityName);
-    if (m_dlgSNMP->exec() == QDialog::Accepted)
-        m_communityName = m_dlgSNMP->CommunityName();
-    RefreshPrinters();
+bool CTolvaneDlg::RunCommunityDialog(std::u16string* name) {
+    m_dlgSNMP->SetCommunityName(QtText(*name));
+    if (m_dlgSNMP->exec() != QDialog::Accepted)
+        return false;
+    *name = WideOf(m_dlgSNMP->CommunityName());
+    return true;
 }
 
-void CTolvaneDlg::OnBrowse() {
+bool CTolvaneDlg::RunFileDialog(std::u16string* path) {
     QFileDialog dialog(this);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setDefaultSuffix(ResQString(IDS_BACKUP_EXTENSION));
     dialog.setNameFilter(QtFileFilter(ResQString(IDS_BACKUP_FILTER)));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-        m_backupFileName = dialog.selectedFiles().constFirst();
-    DoDataExchange(false);
-}
-
-bool CTolvaneDlg::AnyRowTicked() const {
-    return m_printerList->Controller().AnyRowTicked();
-}
-
-void CTolvaneDlg::OnDownload() {
-    if (!CheckDownload(*this, m_settings.backupFilePath))
-        return;
-    Deliver();
-    if (!m_stopping)
-        m_printerList->Controller().Refill();
-}
-
-bool CTolvaneDlg::ReadFileName(int maxChars, std::u16string* name) {
-    if (!ReadFieldText(m_fileNameEdit, maxChars, &m_backupFileName))
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    *name = WideOf(m_backupFileName);
+    *path = WideOf(dialog.selectedFiles().constFirst());
     return true;
 }
 
-void CTolvaneDlg::Deliver() {
-    m_sending->SetBackupFilePath(QStringView(m_settings.backupFilePath));
-    FreeDeliveryNodes(m_lists.nodes);
-    m_lists.nodes = nullptr;
-    m_lists.nodeCount = 0;
-    if (m_printerList->Controller().CollectTickedPrinters(&m_lists.nodes, &m_lists.nodeCount) ==
-            0 ||
-        m_lists.nodes == nullptr) {
-        AppMessageBox(IDS_SELECT_PRINTERS, MB_OK);
-        return;
-    }
-    m_sending->SetStatusText(ResQString(IDS_SENDING_PRINTER) +
-                             QtText(WideText(m_lists.nodes->ipAddress)));
-    m_sending->SetDeliveryList(m_lists.nodes);
-    m_sending->SetTransportIndex(kTcpTransportIndex);
-    m_sending->SetJobFlag(1);
-    const int result = m_sending->exec();
-    if (result != 0 && m_sending->JobFlag() == 0)
-        return;
-    m_printerList->Controller().RecordDeliveryResults(m_lists.nodes);
+DeliveryJob& CTolvaneDlg::ProgressJob() {
+    return m_sending->Job();
+}
+
+int CTolvaneDlg::RunDeliveryDialog() {
+    return m_sending->exec();
+}
+
+void CTolvaneDlg::EndWindow(int code) {
+    // The window may be in the middle of showing, where ending it at once would leave its modal
+    // loop running.
+    QMetaObject::invokeMethod(
+        this, [this, code] { done(code); }, Qt::QueuedConnection);
 }

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "printers/download_checks.h"
 #include "printers/settings.h"
-#include "printers/table_refresh.h"
+#include "workflow/main_window_controller.h"
 
 #include <QDialog>
 #include <QIcon>
 #include <QString>
 #include <QTimer>
+
+#include <memory>
 
 class CDlgSetIPAddress;
 class CDlgSNMP;
@@ -16,12 +17,10 @@ class CNetworkPrinterList;
 class CSending;
 class QPushButton;
 
-// End code of the main window after an out-of-memory stop; it ends the program.
-constexpr int kEndOutOfMemory = 5;
-
-// The program's main window: the backup file name, the printer table and every command of the
-// workflow. Ending it ends the program.
-class CTolvaneDlg : public QDialog, private DownloadForm {
+// The program's main window: the backup file name, the printer table and the command buttons.
+// It draws and runs its dialogs for the workflow (MainWindowController), to which its buttons go.
+// Ending it ends the program.
+class CTolvaneDlg : public QDialog, private MainWindowView {
     Q_OBJECT
   public:
     // `commandLineFile` becomes the initial backup file name. The settings are the running
@@ -33,15 +32,6 @@ class CTolvaneDlg : public QDialog, private DownloadForm {
     void accept() override;
 
     void setVisible(bool visible) override;
-
-    // The commands, as their buttons run them.
-    void RefreshPrinters();
-    void OnAddPrinter();
-    void OnCommunity();
-    void OnBrowse();
-    void OnDownload();
-
-    QString CommunityName() const { return m_communityName; }
 
     // A file handed over by a second start: it goes into the file name field as a drop would,
     // but only once no dialog of the window is open, so that a question on screen never names
@@ -55,30 +45,31 @@ class CTolvaneDlg : public QDialog, private DownloadForm {
     // Runs once, before the window first shows.
     void OnInitDialog();
 
-    // Between the members and the controls: towards the controls when `save` is false; from
-    // them otherwise, returning false (after the length message) for a name that is too long.
-    bool DoDataExchange(bool save);
-
   private:
     void BuildForm();
     const AppSettings& SourceSettings();
-    bool ReadFileName(int maxChars, std::u16string* name) override;
-    bool AnyRowTicked() const override;
-    void Deliver();
-    void OnOutOfMemoryStop();
     void ApplyHandedOverFileWhenIdle();
 
+    std::u16string FileFieldText() const override;
+    void ShowFileName(const std::u16string& name) override;
+    void SelectFileField() override;
+    void ShowBusy(bool busy) override;
+    void SetTitle(const std::u16string& title) override;
+    bool RunAddPrinterDialog(uint32_t* address) override;
+    bool RunCommunityDialog(std::u16string* name) override;
+    bool RunFileDialog(std::u16string* path) override;
+    DeliveryJob& ProgressJob() override;
+    int RunDeliveryDialog() override;
+    void EndWindow(int code) override;
+
     QIcon m_hIcon;
-    PrinterTableLists m_lists; // hand-added printers, entries, models, results, delivery nodes
-    QString m_communityName;
     CSending* m_sending;
     CDlgSNMP* m_dlgSNMP;
     CDlgSetIPAddress* m_dlgSetIPAddress;
-    AppSettings m_settings{};
     AppSettings m_defaultSettings{};
     CNetworkPrinterList* m_printerList = nullptr;
-    QString m_backupFileName;
     CDragEdit* m_fileNameEdit = nullptr;
+    std::unique_ptr<MainWindowController> m_controller;
 
     QPushButton* m_browseButton = nullptr;
     QPushButton* m_selectAllButton = nullptr;
@@ -91,5 +82,4 @@ class CTolvaneDlg : public QDialog, private DownloadForm {
     QString m_handedOverFile;
     QTimer m_handoverTimer;
     bool m_initialised = false;
-    bool m_stopping = false;
 };

@@ -15,7 +15,7 @@
 namespace {
 
 std::string RangeText(const AddressRange& range) {
-    return AddressText(range.network) + '/' + std::to_string(range.prefixLength);
+    return DottedAddress(range.network) + '/' + std::to_string(range.prefixLength);
 }
 
 // The addresses and ranges asked with each community: the run's own first (with --address,
@@ -154,11 +154,6 @@ int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEnt
     if (result != kResultSuccess)
         found->clear();
     return result;
-}
-
-std::string AddressText(uint32_t a) {
-    return std::to_string(a >> 24) + '.' + std::to_string((a >> 16) & 0xFF) + '.' +
-           std::to_string((a >> 8) & 0xFF) + '.' + std::to_string(a & 0xFF);
 }
 
 bool RangeHolds(const AddressRange& range, const std::string& address) {

@@ -35,8 +35,7 @@ struct SearchWatch {
 int SearchPrinters(const SearchScope& scope, int versionKind, const ModelListEntry* models,
                    std::vector<FoundPrinter>* found, const SearchWatch& watch = {});
 
-// An address in dotted form, and whether `range` holds the dotted `address`.
-std::string AddressText(uint32_t address);
+// Whether `range` holds the dotted `address`.
 bool RangeHolds(const AddressRange& range, const std::string& address);
 
 // The label of the first target line that holds `address`; empty when none does.

@@ -10,6 +10,7 @@
 #include "cli/report_reader.h"
 #include "cli/status_line.h"
 #include "cli/terminal.h"
+#include "discovery/address_range.h"
 #include "platform/sha256.h"
 #include "text/notices.h"
 
@@ -43,7 +44,7 @@ PrinterState Target(const FoundPrinter& printer) {
 std::vector<std::string> NamedAddresses(const CliArguments& arguments) {
     std::vector<std::string> addresses = arguments.targets;
     for (const TargetLine& line : arguments.scope.targetLines) {
-        const std::string address = AddressText(line.range.network);
+        const std::string address = DottedAddress(line.range.network);
         if (line.single &&
             std::find(addresses.begin(), addresses.end(), address) == addresses.end())
             addresses.push_back(address);

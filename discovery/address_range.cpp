@@ -80,3 +80,8 @@ bool RangeContains(const AddressRange& outer, const AddressRange& inner) {
     return outer.prefixLength <= inner.prefixLength &&
            (inner.network & Mask(outer.prefixLength)) == outer.network;
 }
+
+std::string DottedAddress(uint32_t address) {
+    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
+           std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -33,3 +34,6 @@ bool RangeContains(const AddressRange& outer, const AddressRange& inner);
 
 // Parses a strict dotted-decimal IPv4 address into host byte order.
 bool ParseIpv4Address(std::string_view text, uint32_t* address);
+
+// An address in host byte order as its four bytes in decimal, most significant first.
+std::string DottedAddress(uint32_t address);

@@ -7,7 +7,9 @@
 constexpr int kModelListBytes = 256;
 constexpr int32_t kDefaultVersionKind = 9; // selects no version text
 
-// The built-in settings, fixed at start-up; nothing is read from or written to a file.
+// The built-in settings, filled at start-up; nothing is read from or written to a file. The main
+// window works on its own copy, whose backupFilePath each Download command overwrites with the
+// file it checked and sends.
 struct AppSettings {
     char16_t backupFilePath[kPathUnits];
     int32_t versionKind;

@@ -1,7 +1,6 @@
 #include "ui/community_dialog.h"
 
 #include "text/community_name.h"
-#include "text/notices.h"
 #include "ui/field_exchange.h"
 #include "ui/qt_text.h"
 
@@ -37,8 +36,7 @@ CDlgSNMP::CDlgSNMP(QWidget* parent) : CDialogBase(parent), m_nameEdit(new QLineE
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    // textChanged also fires for the text this check writes back, so the check runs again on
-    // each shortened text until only allowed characters remain.
+    // textChanged also fires for the text the check writes back; the check ignores that.
     connect(m_nameEdit, &QLineEdit::textChanged, this, &CDlgSNMP::CheckTypedName);
 }
 
@@ -55,12 +53,9 @@ void CDlgSNMP::accept() {
 }
 
 void CDlgSNMP::CheckTypedName() {
-    const QString text = m_nameEdit->text();
-    if (text.isEmpty() || IsValidCommunityName(WideOf(text)))
-        return;
-    ShowInvalidCommunityName();
-    // Drops the last character, wherever the bad one is: the nested check started by setText
-    // repeats this, one notice per character, until the bad one is gone.
-    m_nameEdit->setText(text.left(text.size() - 1));
-    m_nameEdit->selectAll();
+    const bool dropped =
+        m_trim.Trim(WideOf(m_nameEdit->text()),
+                    [this](const std::u16string& name) { m_nameEdit->setText(QtText(name)); });
+    if (dropped)
+        m_nameEdit->selectAll();
 }

@@ -30,4 +30,5 @@ class CDlgSNMP : public CDialogBase {
 
     QLineEdit* m_nameEdit;
     QString m_communityName;
+    CommunityNameTrim m_trim;
 };

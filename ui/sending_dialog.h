@@ -28,6 +28,8 @@ class CSending : public QDialog, private DeliveryJobView {
     void SetTransportIndex(int32_t index);
     void SetJobFlag(int32_t flag);
     int32_t JobFlag() const;
+    // The job itself, for a caller that sets it up in the core's own text.
+    DeliveryJob& Job() { return m_job; }
 
     // Runs the job modally; always ends through the OK path (QDialog::Accepted).
     int exec() override;

@@ -1,7 +1,5 @@
 #include "win32/application.h"
 
-#include "delivery/transport.h"
-#include "platform/socket_startup.h"
 #include "text/heap.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
@@ -22,28 +20,22 @@ CTolvaneApp::CTolvaneApp(const std::u16string& commandLineFile)
 CTolvaneApp::~CTolvaneApp() = default;
 
 bool CTolvaneApp::InitInstance() {
+    m_exitStatus = RunStartUp(*this, &m_settings);
+    return false;
+}
+
+void CTolvaneApp::PrepareControls() {
     // The list, progress and address controls.
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                         ICC_WIN95_CLASSES | ICC_INTERNET_CLASSES};
     InitCommonControlsEx(&controls);
+}
 
-    if (!AfxSocketInit()) {
-        AppMessageBox(IDS_SOCKET_INIT_FAILED, MB_OK);
-        return false;
-    }
-    m_windowClassName = LoadResourceString(IDS_WINDOW_CLASS);
-    if (!FirstInstance())
-        return false;
-    RegisterWindowClass();
-
-    FillDefaultSettings(&m_settings);
-    if (TransportProbe() == 1)
-        InstallTcpTransport();
-
-    CTolvaneDlg dialog(m_commandLineFile, m_settings);
-    m_exitStatus = dialog.DoModal(nullptr) == kEndOutOfMemory ? kEndOutOfMemory : 0;
+int CTolvaneApp::RunMainWindow(const AppSettings& settings) {
+    CTolvaneDlg dialog(m_commandLineFile, settings);
+    const INT_PTR code = dialog.DoModal(nullptr);
     SetAppMainWindow(nullptr);
-    return false;
+    return static_cast<int>(code);
 }
 
 bool CTolvaneApp::FirstInstance() {
@@ -63,14 +55,15 @@ bool CTolvaneApp::FirstInstance() {
 void CTolvaneApp::RegisterWindowClass() {
     // The name is kept registered as the dialog class under the program's own name; no window
     // uses it.
+    const std::u16string name = LoadResourceString(IDS_WINDOW_CLASS);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    if (GetClassInfoExW(instance, WideChars(m_windowClassName), &windowClass))
+    if (GetClassInfoExW(instance, WideChars(name), &windowClass))
         return;
     if (!GetClassInfoExW(nullptr, WC_DIALOG, &windowClass))
         return;
     windowClass.hInstance = instance;
-    windowClass.lpszClassName = WideChars(m_windowClassName);
+    windowClass.lpszClassName = WideChars(name);
     RegisterClassExW(&windowClass);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printers/settings.h"
+#include "workflow/start_up.h"
 
 #include <windows.h>
 
@@ -8,7 +9,7 @@
 
 // The program's start-up: common controls, sockets, the one instance per user, the settings and
 // the transport, then the main window, whose end ends the program.
-class CTolvaneApp {
+class CTolvaneApp : private StartUpSteps {
   public:
     static constexpr wchar_t InstanceName[] = L"Tolvane_Korvil_2950MFP";
 
@@ -23,13 +24,12 @@ class CTolvaneApp {
     const AppSettings& Settings() const { return m_settings; }
 
   private:
-    // True for the first instance; a later one brings the first one's window forward and hands
-    // it its file.
-    bool FirstInstance();
-    void RegisterWindowClass();
+    void PrepareControls() override;
+    bool FirstInstance() override;
+    void RegisterWindowClass() override;
+    int RunMainWindow(const AppSettings& settings) override;
 
     std::u16string m_commandLineFile;
-    std::u16string m_windowClassName;
     AppSettings m_settings{};
     HANDLE m_singleInstance = nullptr;
     int m_exitStatus = 0;

@@ -26,28 +26,8 @@ std::u16string Ascii(const char* text) {
 
 } // namespace
 
-CommandLine ParseCommandLine(const std::vector<std::u16string>& arguments) {
-    CommandLine result;
-    bool optionsEnded = false;
-    for (const std::u16string& argument : arguments) {
-        if (optionsEnded || argument == u"-" || !argument.starts_with(u'-')) {
-            if (argument == u"/?")
-                return {CommandLine::Action::ShowHelp, {}, {}};
-            if (result.backupFile.empty())
-                result.backupFile = argument;
-            continue;
-        }
-        if (argument == u"--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (argument == u"--help" || argument == u"-h")
-            return {CommandLine::Action::ShowHelp, {}, {}};
-        if (argument == u"--version")
-            return {CommandLine::Action::ShowVersion, {}, {}};
-        return {CommandLine::Action::Refuse, {}, u"unknown option '" + argument + u"'"};
-    }
-    return result;
+CommandLine ParseProgramCommandLine(const std::vector<std::u16string>& arguments) {
+    return ParseCommandLine(arguments, {{}, {}, u"/?"});
 }
 
 int AnswerCommandLine(const CommandLine& commandLine) {

@@ -33,22 +33,11 @@ bool CDlgSNMP::OnCommand(int id, int code, HWND) {
 }
 
 void CDlgSNMP::CheckTyping() {
-    // Setting the text below notifies again; the loop does the rechecking instead.
-    if (m_checking)
-        return;
-    m_checking = true;
     HWND field = Item(IDC_FILE_NAME);
-    bool removed = false;
-    for (std::u16string text = WindowText(field); !text.empty() && !IsValidCommunityName(text);
-         text = WindowText(field)) {
-        ShowInvalidCommunityName();
-        text.pop_back();
-        SetWindowTextOf(field, text);
-        removed = true;
-    }
-    if (removed) {
+    const bool dropped = m_trim.Trim(
+        WindowText(field), [field](const std::u16string& name) { SetWindowTextOf(field, name); });
+    if (dropped) {
         SendMessageW(field, EM_SETSEL, 0, -1);
         SendMessageW(field, EM_SCROLLCARET, 0, 0);
     }
-    m_checking = false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "text/community_name.h"
 #include "win32/dialog.h"
 
 #include <string>
@@ -18,10 +19,9 @@ class CDlgSNMP : public CDialog {
     bool OnCommand(int id, int code, HWND control) override;
 
   private:
-    // Removes the last character while the field holds one that is not allowed, one notice
-    // per removal, then selects the whole field.
+    // After a removal the whole field is selected.
     void CheckTyping();
 
     std::u16string m_communityName;
-    bool m_checking = false;
+    CommunityNameTrim m_trim;
 };

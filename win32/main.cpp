@@ -20,7 +20,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     LocalFree(argv);
 
     // Answered before anything starts: no sockets, no single-instance lock.
-    const CommandLine commandLine = ParseCommandLine(arguments);
+    const CommandLine commandLine = ParseProgramCommandLine(arguments);
     if (commandLine.action != CommandLine::Action::Run) {
         SetMessageBoxFunction(ShowWin32MessageBox);
         return AnswerCommandLine(commandLine);

@@ -1,7 +1,5 @@
 #include "win32/main_dialog.h"
 
-#include "discovery/snmp_codec.h"
-#include "platform/text_convert.h"
 #include "resources/windows/resource_ids.h"
 #include "text/notices.h"
 #include "text/string_ids.h"
@@ -19,14 +17,6 @@ namespace {
 constexpr UINT_PTR kHandoverTimer = 1;
 constexpr UINT kHandoverPollMs = 50;
 
-// An address as its four bytes in decimal, most significant first.
-std::u16string DottedAddress(uint32_t address) {
-    const std::string text =
-        std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.' +
-        std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
-    return std::u16string(text.begin(), text.end());
-}
-
 // The file dialog's filter: the resource's '|' separators become the terminators Windows wants.
 std::wstring OpenFileFilter() {
     std::u16string filter = LoadResourceString(IDS_BACKUP_FILTER);
@@ -37,28 +27,13 @@ std::wstring OpenFileFilter() {
     return std::wstring(WideChars(filter), filter.size());
 }
 
-// Shows a busy cursor while a search runs.
-class BusyCursor {
-  public:
-    BusyCursor() : m_previous(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    ~BusyCursor() { SetCursor(m_previous); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-  private:
-    HCURSOR m_previous;
-};
-
 } // namespace
 
 CTolvaneDlg::CTolvaneDlg(const std::u16string& commandLineFile, const AppSettings& settings)
-    : CDialog(IDD_TOLVANE_DIALOG),
-      m_communityName(kSnmpDefaultCommunity, kSnmpDefaultCommunity + std::char_traits<char>::length(
-                                                                         kSnmpDefaultCommunity)),
-      m_appSettings(settings), m_backupFileName(commandLineFile) {}
+    : CDialog(IDD_TOLVANE_DIALOG), m_appSettings(settings),
+      m_controller(*this, m_printerList.Controller(), commandLineFile) {}
 
 CTolvaneDlg::~CTolvaneDlg() {
-    ReleaseTableLists(&m_lists);
     if (m_hIcon != nullptr)
         DestroyIcon(m_hIcon);
     if (m_hSmallIcon != nullptr)
@@ -68,7 +43,6 @@ CTolvaneDlg::~CTolvaneDlg() {
 BOOL CTolvaneDlg::OnInitDialog() {
     m_fileNameEdit.Attach(Item(IDC_FILE_NAME));
     m_printerList.Attach(Item(IDC_PRINTER_LIST));
-    DoDataExchange(false);
 
     if (const std::u16string about = LoadResourceString(IDS_ABOUTBOX); !about.empty()) {
         HMENU menu = GetSystemMenu(m_hWnd, FALSE);
@@ -86,37 +60,12 @@ BOOL CTolvaneDlg::OnInitDialog() {
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
 
     SetAppMainWindow(m_hWnd);
-    PrinterListController& list = m_printerList.Controller();
     m_printerList.SetUpTable();
-    list.SetUpTable(&m_lists);
     m_printerList.SetCommandButtons(Item(IDC_SELECT_ALL), Item(IDC_CLEAR_ALL), Item(IDC_DOWNLOAD));
-    if (list.BuildModelList(m_appSettings.modelList) == 0)
-        return StopWhenOutOfMemory();
-    m_settings = m_appSettings;
-
-    bool rebuilt = false;
-    {
-        const BusyCursor searching;
-        rebuilt = list.RunDiscoveryDriver(m_settings.versionKind, m_communityName) != 0;
-    }
-    if (rebuilt) {
-        list.FillPrinterList();
-        list.UpdateCommandButtons();
-    }
-    if (StopWhenOutOfMemory())
-        return TRUE;
     m_printerList.InitHeaderImages();
-    list.InitialSort();
-    SetWindowTextOf(m_hWnd, LoadResourceString(IDS_MAIN_TITLE));
-    MarkRunningWindow(m_hWnd);
+    if (m_controller.OnWindowUp(m_appSettings))
+        MarkRunningWindow(m_hWnd);
     return TRUE;
-}
-
-bool CTolvaneDlg::StopWhenOutOfMemory() {
-    if (!m_printerList.Controller().OutOfMemoryStopped())
-        return false;
-    EndDialog(kEndOutOfMemory);
-    return true;
 }
 
 void CTolvaneDlg::OnOK() {
@@ -134,31 +83,34 @@ void CTolvaneDlg::OnOK() {
 bool CTolvaneDlg::OnCommand(int id, int code, HWND) {
     if (code != BN_CLICKED)
         return false;
+    void (MainWindowController::*command)() = nullptr;
     switch (id) {
     case IDC_BROWSE:
-        OnBrowse();
-        return true;
+        command = &MainWindowController::OnBrowse;
+        break;
     case IDC_SELECT_ALL:
-        m_printerList.Controller().SelectAll();
-        return true;
+        command = &MainWindowController::OnSelectAll;
+        break;
     case IDC_CLEAR_ALL:
-        m_printerList.Controller().ClearAll();
-        return true;
+        command = &MainWindowController::OnClearAll;
+        break;
     case IDC_UPDATE:
-        RefreshPrinters();
-        return true;
+        command = &MainWindowController::OnRefresh;
+        break;
     case IDC_ADD_PRINTER:
-        OnAddPrinter();
-        return true;
+        command = &MainWindowController::OnAddPrinter;
+        break;
     case IDC_COMMUNITY:
-        OnCommunity();
-        return true;
+        command = &MainWindowController::OnCommunity;
+        break;
     case IDC_DOWNLOAD:
-        OnDownload();
-        return true;
+        command = &MainWindowController::OnDownload;
+        break;
     default:
         return false;
     }
+    (m_controller.*command)();
+    return true;
 }
 
 bool CTolvaneDlg::OnNotify(NMHDR* header, LRESULT* result) {
@@ -227,96 +179,73 @@ void CTolvaneDlg::ApplyHandedOverPathWhenIdle() {
     m_handedOverPath.reset();
 }
 
-bool CTolvaneDlg::DoDataExchange(bool save) {
-    if (save)
-        return ReadFileName(kFileNameFieldChars, &m_backupFileName);
-    SetWindowTextOf(Item(IDC_FILE_NAME), m_backupFileName);
+std::u16string CTolvaneDlg::FileFieldText() const {
+    return WindowText(Item(IDC_FILE_NAME));
+}
+
+void CTolvaneDlg::ShowFileName(const std::u16string& name) {
+    SetWindowTextOf(Item(IDC_FILE_NAME), name);
     SendMessageW(Item(IDC_FILE_NAME), EM_LIMITTEXT, kFileNameFieldChars, 0);
-    return true;
 }
 
-bool CTolvaneDlg::ReadFileName(int maxChars, std::u16string* name) {
-    HWND field = Item(IDC_FILE_NAME);
-    const std::u16string text = WindowText(field);
-    if (text.size() > static_cast<size_t>(maxChars)) {
-        ShowFieldTooLong(maxChars);
-        SetFocus(field);
-        SendMessageW(field, EM_SETSEL, 0, -1);
-        return false;
-    }
-    m_backupFileName = text;
-    *name = text;
-    return true;
+void CTolvaneDlg::SelectFileField() {
+    SetFocus(Item(IDC_FILE_NAME));
+    SendMessageW(Item(IDC_FILE_NAME), EM_SETSEL, 0, -1);
 }
 
-bool CTolvaneDlg::AnyRowTicked() const {
-    return m_printerList.Controller().AnyRowTicked();
+void CTolvaneDlg::ShowBusy(bool busy) {
+    if (busy)
+        m_cursorBeforeSearch = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    else
+        SetCursor(m_cursorBeforeSearch);
 }
 
-void CTolvaneDlg::RefreshPrinters() {
-    ReleaseDiscoveryResults(&m_lists);
-    const BusyCursor searching;
-    m_printerList.Controller().RefreshPrinters(m_settings.versionKind, m_communityName);
-    StopWhenOutOfMemory();
+void CTolvaneDlg::SetTitle(const std::u16string& title) {
+    SetWindowTextOf(m_hWnd, title);
 }
 
-void CTolvaneDlg::OnAddPrinter() {
-    m_dlgSetIPAddress.SetAddress(0);
+bool CTolvaneDlg::RunAddPrinterDialog(uint32_t* address) {
+    m_dlgSetIPAddress.SetAddress(*address);
     if (m_dlgSetIPAddress.DoModal(m_hWnd) != IDOK)
-        return;
-    if (AddManualPrinter(&m_lists, DottedAddress(m_dlgSetIPAddress.Address())))
-        RefreshPrinters();
+        return false;
+    *address = m_dlgSetIPAddress.Address();
+    return true;
 }
 
-void CTolvaneDlg::OnCommunity() {
-    m_dlgSNMP.SetCommunityName(m_communityName);
-    if (m_dlgSNMP.DoModal(m_hWnd) == IDOK)
-        m_communityName = m_dlgSNMP.CommunityName();
-    RefreshPrinters();
+bool CTolvaneDlg::RunCommunityDialog(std::u16string* name) {
+    m_dlgSNMP.SetCommunityName(*name);
+    if (m_dlgSNMP.DoModal(m_hWnd) != IDOK)
+        return false;
+    *name = m_dlgSNMP.CommunityName();
+    return true;
 }
 
-void CTolvaneDlg::OnBrowse() {
+bool CTolvaneDlg::RunFileDialog(std::u16string* path) {
     const std::wstring filter = OpenFileFilter();
     const std::u16string extension = LoadResourceString(IDS_BACKUP_EXTENSION);
-    std::wstring path(MAX_PATH * 4, L'\0');
+    std::wstring chosen(MAX_PATH * 4, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = m_hWnd;
     dialog.lpstrFilter = filter.c_str();
-    dialog.lpstrFile = path.data();
-    dialog.nMaxFile = static_cast<DWORD>(path.size());
+    dialog.lpstrFile = chosen.data();
+    dialog.nMaxFile = static_cast<DWORD>(chosen.size());
     dialog.lpstrDefExt = WideChars(extension);
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_HIDEREADONLY;
-    if (GetOpenFileNameW(&dialog))
-        m_backupFileName = CoreText(path.c_str());
-    DoDataExchange(false);
+    if (!GetOpenFileNameW(&dialog))
+        return false;
+    *path = CoreText(chosen.c_str());
+    return true;
 }
 
-void CTolvaneDlg::OnDownload() {
-    if (!CheckDownload(*this, m_settings.backupFilePath))
-        return;
-    Deliver();
-    if (!StopWhenOutOfMemory())
-        m_printerList.Controller().Refill();
+DeliveryJob& CTolvaneDlg::ProgressJob() {
+    return m_sending.Job();
 }
 
-void CTolvaneDlg::Deliver() {
-    m_sending.SetBackupFilePath(WideText(m_settings.backupFilePath));
-    FreeDeliveryNodes(m_lists.nodes);
-    m_lists.nodes = nullptr;
-    m_lists.nodeCount = 0;
-    if (m_printerList.Controller().CollectTickedPrinters(&m_lists.nodes, &m_lists.nodeCount) == 0 ||
-        m_lists.nodes == nullptr) {
-        AppMessageBox(IDS_SELECT_PRINTERS, MB_OK);
-        return;
-    }
-    m_sending.SetStatusText(LoadResourceString(IDS_SENDING_PRINTER) +
-                            std::u16string(WideText(m_lists.nodes->ipAddress)));
-    m_sending.SetDeliveryList(m_lists.nodes);
-    m_sending.SetTransportIndex(kTcpTransportIndex);
-    m_sending.SetJobFlag(1);
-    const INT_PTR result = m_sending.DoModal(m_hWnd);
-    if (result != 0 && m_sending.JobFlag() == 0)
-        return;
-    m_printerList.Controller().RecordDeliveryResults(m_lists.nodes);
+int CTolvaneDlg::RunDeliveryDialog() {
+    return static_cast<int>(m_sending.DoModal(m_hWnd));
+}
+
+void CTolvaneDlg::EndWindow(int code) {
+    EndDialog(code);
 }

@@ -1,37 +1,26 @@
 #pragma once
 
-#include "printers/download_checks.h"
 #include "printers/settings.h"
-#include "printers/table_refresh.h"
 #include "win32/add_printer_dialog.h"
 #include "win32/community_dialog.h"
 #include "win32/dialog.h"
 #include "win32/drag_edit.h"
 #include "win32/printer_list.h"
 #include "win32/sending_dialog.h"
+#include "workflow/main_window_controller.h"
 
 #include <optional>
 #include <string>
 
-// End code of the main window after an out-of-memory stop; it ends the program.
-constexpr int kEndOutOfMemory = 5;
-
-// The program's main window: the backup file name, the printer table and every command of the
-// workflow. Ending it ends the program.
-class CTolvaneDlg : public CDialog, private DownloadForm {
+// The program's main window: the backup file name, the printer table and the command buttons.
+// It draws and runs its dialogs for the workflow (MainWindowController), to which its buttons go.
+// Ending it ends the program.
+class CTolvaneDlg : public CDialog, private MainWindowView {
   public:
     // `commandLineFile` becomes the initial backup file name; `settings` are the application's.
     CTolvaneDlg(const std::u16string& commandLineFile, const AppSettings& settings);
     ~CTolvaneDlg() override;
 
-    // The commands, as their buttons run them.
-    void RefreshPrinters();
-    void OnAddPrinter();
-    void OnCommunity();
-    void OnBrowse();
-    void OnDownload();
-
-    const std::u16string& CommunityName() const { return m_communityName; }
     CNetworkPrinterList& PrinterList() { return m_printerList; }
 
   protected:
@@ -43,14 +32,18 @@ class CTolvaneDlg : public CDialog, private DownloadForm {
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
   private:
-    // Towards the controls when `save` is false; from them otherwise, false (after the length
-    // notice) for a name too long for the field.
-    bool DoDataExchange(bool save);
-    bool ReadFileName(int maxChars, std::u16string* name) override;
-    bool AnyRowTicked() const override;
-    void Deliver();
-    // Ends the window once the lists could not be built.
-    bool StopWhenOutOfMemory();
+    std::u16string FileFieldText() const override;
+    void ShowFileName(const std::u16string& name) override;
+    void SelectFileField() override;
+    void ShowBusy(bool busy) override;
+    void SetTitle(const std::u16string& title) override;
+    bool RunAddPrinterDialog(uint32_t* address) override;
+    bool RunCommunityDialog(std::u16string* name) override;
+    bool RunFileDialog(std::u16string* path) override;
+    DeliveryJob& ProgressJob() override;
+    int RunDeliveryDialog() override;
+    void EndWindow(int code) override;
+
     // A file handed over by a second start waits while a dialog of the window is open, so that
     // a question on screen never names another file than the one it sends.
     LRESULT OnHandedOverPath(const COPYDATASTRUCT* message);
@@ -58,15 +51,13 @@ class CTolvaneDlg : public CDialog, private DownloadForm {
 
     HICON m_hIcon = nullptr;
     HICON m_hSmallIcon = nullptr;
-    PrinterTableLists m_lists;
-    std::u16string m_communityName;
+    HCURSOR m_cursorBeforeSearch = nullptr;
     CSending m_sending;
     CDlgSNMP m_dlgSNMP;
     CDlgSetIPAddress m_dlgSetIPAddress;
     const AppSettings& m_appSettings;
-    AppSettings m_settings{};
     CNetworkPrinterList m_printerList;
-    std::u16string m_backupFileName;
     CDragEdit m_fileNameEdit;
+    MainWindowController m_controller;
     std::optional<std::u16string> m_handedOverPath;
 };

@@ -22,6 +22,7 @@ class CSending : public CDialog, private DeliveryJobView {
     void SetTransportIndex(int32_t index) { m_job.SetTransportIndex(index); }
     void SetJobFlag(int32_t flag) { m_job.SetJobFlag(flag); }
     int32_t JobFlag() const { return m_job.JobFlag(); }
+    DeliveryJob& Job() { return m_job; }
 
   protected:
     BOOL OnInitDialog() override;

@@ -164,14 +164,14 @@ int main(int argc, char** argv) {
             Settle(200);
             dialog->accept();
         });
-        window.OnAddPrinter();
+        window.findChild<QPushButton*>(QStringLiteral("addPrinterButton"))->click();
         for (const char* address : {"10.77.1.11", "10.77.1.12", "10.77.1.15", "10.77.2.20"})
             Tick(list, QLatin1String(address));
         Settle();
         Save(&window, QStringLiteral("main-window.png"));
 
         Operator answers;
-        window.OnDownload();
+        window.findChild<QPushButton*>(QStringLiteral("downloadButton"))->click();
         Settle();
         Save(&window, QStringLiteral("after-delivery.png"));
         window.reject();

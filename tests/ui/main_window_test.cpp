@@ -1,5 +1,6 @@
-// The main window's commands, with the printer search and the transport replaced by fakes: no
-// packet leaves the process. The real sockets are tried in the lab (tests/lab).
+// The Qt main window's widgets, and that its buttons and dialogs reach the workflow (whose rules
+// are tested in tests/unit) and it shows what it is told. The printer search and the transport
+// are fakes: no packet leaves the process. The real sockets are tried in the lab (tests/lab).
 #include "app/main_window.h"
 #include "app/network_printer_list.h"
 #include "printers/printer_table.h"
@@ -124,7 +125,6 @@ class MainWindowTest : public QObject {
   private:
     QTemporaryDir m_dir;
     QString m_backup;
-    QString m_notBackup;
     std::string m_backupData;
 
   private slots:
@@ -133,7 +133,6 @@ class MainWindowTest : public QObject {
         SetDiscoveryFunctions({&RefuseSearch, &RefuseRelease});
         QVERIFY(m_dir.isValid());
         m_backup = m_dir.filePath(QStringLiteral("book.rvk"));
-        m_notBackup = m_dir.filePath(QStringLiteral("notes.rvk"));
         // The sample that the demo uses, so that it is known to pass the checks.
         QProcess make;
         make.start(QStringLiteral("bash"),
@@ -144,8 +143,6 @@ class MainWindowTest : public QObject {
         QVERIFY(backup.open(QIODevice::ReadOnly));
         m_backupData = backup.readAll().toStdString();
         QCOMPARE(m_backupData.size(), size_t{120 + 50 * 61});
-        QFile notes(m_notBackup);
-        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write("@PJL just a note\r\n") > 0);
     }
 
     void cleanup() {
@@ -153,7 +150,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(TheDeliveryHistory().count, 0);
     }
 
-    void startsWithTheCommandLineFileAndSearches() {
+    void showsTheStartThatTheWorkflowMakes() {
         const QString file = QStringLiteral("/srv/backups/office book.rvk");
         Window w(kTwoPrinters, file);
         QCOMPARE(w.FileField()->text(), file);
@@ -161,24 +158,10 @@ class MainWindowTest : public QObject {
                  QStringLiteral("Tolvane for Korvil 2950MFP Address Book"));
         QVERIFY(!w.dialog->windowIcon().isNull());
         QCOMPARE(w.discovery.calls.size(), size_t{1});
-        const FakeDiscovery::Call& call = w.discovery.calls[0];
-        QCOMPARE(call.versionKind, 9);
-        QCOMPARE(call.community, std::string("orchid"));
-        QCOMPARE(call.mode, int(kDiscoverBroadcast));
-        QVERIFY(!call.hasAddresses);
-        // The model filter list is in place before the search.
-        QVERIFY(call.models != nullptr);
-        QCOMPARE(QString::fromLatin1(call.models->name), QStringLiteral("Korvil 2950MFP-D"));
-        QVERIFY(call.models->next != nullptr && call.models->next->next == nullptr);
-        // Sorted by address, numerically.
         QCOMPARE(w.list->GetItemText(0, 1), QStringLiteral("10.0.0.9"));
         QCOMPARE(w.list->GetItemText(1, 1), QStringLiteral("10.0.0.10"));
-        QCOMPARE(w.list->Controller().Sort().column, 1);
-        // Nothing ticked yet: nothing to clear.
         QVERIFY(w.Button("selectAllButton")->isEnabled());
         QVERIFY(!w.Button("clearAllButton")->isEnabled());
-        QVERIFY(w.Button("downloadButton")->isEnabled());
-        QCOMPARE(w.boxes.Count(), size_t{0});
     }
 
     void formTexts_data() {
@@ -282,7 +265,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.dialog->result(), int(QDialog::Rejected));
     }
 
-    void addPrinter() {
+    void addPrinterDialogReachesTheSearch() {
         Window w(kTwoPrinters);
         const auto add = [&w](uint32_t address, bool ok) {
             OnModal<CDlgSetIPAddress>([address, ok](CDlgSetIPAddress* dialog) {
@@ -293,78 +276,29 @@ class MainWindowTest : public QObject {
             });
             QTest::mouseClick(w.Button("addPrinterButton"), Qt::LeftButton);
         };
-
+        add(0x0A000001, false);
+        QCOMPARE(w.discovery.calls.size(), size_t{1});
         add(0xC0A8000A, true); // 192.168.0.10
         QCOMPARE(w.discovery.calls.size(), size_t{2});
-        QCOMPARE(w.discovery.calls[1].mode, int(kDiscoverBroadcast | kDiscoverAddresses));
         QCOMPARE(w.discovery.calls[1].addresses, std::vector<std::string>{"192.168.0.10"});
-        const QString added = QStringLiteral("192.168.0.10");
-        QCOMPARE(w.list->GetItemText(w.RowOf(added), 2), QStringLiteral("-"));
-        QCOMPARE(w.State(added), int(kTickUntickedLocked));
-
-        // The same address again: nothing is added, but the table is searched again.
-        add(0xC0A8000A, true);
-        QCOMPARE(w.discovery.calls.size(), size_t{3});
-        QCOMPARE(w.discovery.calls[2].addresses, std::vector<std::string>{"192.168.0.10"});
         QCOMPARE(w.list->GetItemCount(), 3);
-
-        // Cancelled: no search at all.
-        add(0x0A000001, false);
-        QCOMPARE(w.discovery.calls.size(), size_t{3});
-
-        add(0x0A000009, true); // 10.0.0.9 is a discovered printer: still one row
-        QCOMPARE(w.discovery.calls[3].addresses,
-                 (std::vector<std::string>{"192.168.0.10", "10.0.0.9"}));
-        QCOMPARE(w.list->GetItemCount(), 3);
-        QCOMPARE(w.list->GetItemText(w.RowOf(QStringLiteral("10.0.0.9")), 2),
-                 QStringLiteral("Korvil 2950MFP-D"));
     }
 
-    void addPrinterOutOfMemoryNeitherAddsNorSearches() {
+    void communityDialogShowsAndGivesTheName() {
         Window w(kTwoPrinters);
-        OnModal<CDlgSetIPAddress>([](CDlgSetIPAddress* dialog) {
-            dialog->findChild<CIPAddressEdit*>(QStringLiteral("addressEdit"))
-                ->SetAddress(0x0A000001);
-            AllocationHook::FailNth(1);
-            dialog->accept();
+        OnModal<CDlgSNMP>([](CDlgSNMP* dialog) {
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("communityEdit"));
+            QCOMPARE(edit->text(), QStringLiteral("orchid"));
+            edit->setText(QStringLiteral("public"));
+            QTest::mouseClick(dialog->findChild<QPushButton*>("okButton"), Qt::LeftButton);
         });
-        QTest::mouseClick(w.Button("addPrinterButton"), Qt::LeftButton);
-        AllocationHook::Reset();
-        QCOMPARE(Texts(w.boxes), QStringList{kOutOfMemory});
-        QCOMPARE(w.discovery.calls.size(), size_t{1});
-        QVERIFY(w.dialog->isVisible());
-    }
-
-    void community() {
-        Window w(kTwoPrinters);
-        w.Tick(QStringLiteral("10.0.0.10"));
-        const auto edit = [&w](const QString& name, bool ok) {
-            OnModal<CDlgSNMP>([name, ok](CDlgSNMP* dialog) {
-                QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("communityEdit"))->text(),
-                         QStringLiteral("orchid"));
-                dialog->findChild<QLineEdit*>(QStringLiteral("communityEdit"))->setText(name);
-                QTest::mouseClick(dialog->findChild<QPushButton*>(ok ? "okButton" : "cancelButton"),
-                                  Qt::LeftButton);
-            });
-            QTest::mouseClick(w.Button("communityButton"), Qt::LeftButton);
-        };
-
-        edit(QStringLiteral("public"), false);
+        QTest::mouseClick(w.Button("communityButton"), Qt::LeftButton);
         QCOMPARE(w.discovery.calls.size(), size_t{2});
-        QCOMPARE(w.discovery.calls[1].community, std::string("orchid"));
-        QCOMPARE(w.dialog->CommunityName(), QStringLiteral("orchid"));
-        // The refresh kept the tick.
-        QCOMPARE(w.State(QStringLiteral("10.0.0.10")), int(kTickTicked));
-
-        edit(QStringLiteral("public"), true);
-        QCOMPARE(w.discovery.calls.size(), size_t{3});
-        QCOMPARE(w.discovery.calls[2].community, std::string("public"));
+        QCOMPARE(w.discovery.calls[1].community, std::string("public"));
     }
 
-    void updateSearchesAgainKeepingTicks() {
+    void updateShowsTheWaitCursorWhileSearching() {
         Window w(kTwoPrinters);
-        w.Tick(QStringLiteral("10.0.0.9"));
-        w.discovery.Answer(0, {{u"10.0.0.9", u"Korvil 2950MFP-D"}, {u"10.0.0.30", u"New"}});
         QList<Qt::CursorShape> cursors; // the override cursor during each search
         w.discovery.duringSearch = [&cursors] {
             const QCursor* cursor = QApplication::overrideCursor();
@@ -373,17 +307,6 @@ class MainWindowTest : public QObject {
         QTest::mouseClick(w.Button("updateButton"), Qt::LeftButton);
         QCOMPARE(cursors, QList<Qt::CursorShape>{Qt::WaitCursor});
         QVERIFY(QApplication::overrideCursor() == nullptr);
-        QCOMPARE(w.discovery.calls.size(), size_t{2});
-        QCOMPARE(w.list->GetItemCount(), 2);
-        QCOMPARE(w.State(QStringLiteral("10.0.0.9")), int(kTickTicked));
-        QCOMPARE(w.State(QStringLiteral("10.0.0.30")), int(kTickUnticked));
-        QVERIFY(w.RowOf(QStringLiteral("10.0.0.10")) < 0);
-
-        // A failed search leaves an empty table and says so.
-        w.discovery.Answer(kResultNetworkFailure);
-        QTest::mouseClick(w.Button("updateButton"), Qt::LeftButton);
-        QCOMPARE(w.list->GetItemCount(), 0);
-        QCOMPARE(w.boxes.Count(), size_t{1});
     }
 
     void browse() {
@@ -409,176 +332,47 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.FileField()->text(), m_backup);
     }
 
-    void downloadChecks_data() {
-        QTest::addColumn<bool>("tick");
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QList<int>>("messages");
-
-        QTest::newRow("nothing ticked: asked first, before the empty name")
-            << false << "" << int(IDYES) << QList<int>{IDS_SELECT_PRINTERS};
-        QTest::newRow("empty name: before any question")
-            << true << "" << int(IDYES) << QList<int>{IDS_ENTER_FILE_NAME};
-        QTest::newRow("not confirmed: nothing more")
-            << true << "missing" << int(IDNO) << QList<int>{IDS_CONFIRM_SEND};
-        QTest::newRow("missing file: confirmation first, then 148")
-            << true << "missing" << int(IDYES) << QList<int>{IDS_CONFIRM_SEND, IDS_FILE_NOT_EXIST};
-        QTest::newRow("not a backup file: 140")
-            << true << "notes" << int(IDYES) << QList<int>{IDS_CONFIRM_SEND, IDS_NOT_BACKUP_FILE};
-        QTest::newRow("open for writing in another program: 148; sent once it is closed")
-            << true << "written" << int(IDYES) << QList<int>{IDS_CONFIRM_SEND, IDS_FILE_NOT_EXIST};
-    }
-
-    void downloadChecks() {
-        QFETCH(bool, tick);
-        QFETCH(QString, file);
-        QFETCH(int, answer);
-        QFETCH(QList<int>, messages);
+    void noticesBelongToTheWindow() {
         Window w(kTwoPrinters);
-        if (tick)
-            w.Tick(QStringLiteral("10.0.0.9"));
-        if (file == QStringLiteral("missing"))
-            w.SetFile(m_dir.filePath(QStringLiteral("gone.rvk")));
-        else if (file == QStringLiteral("notes"))
-            w.SetFile(m_notBackup);
-        QProcess writer; // a copy of the file still under way
-        if (file == QStringLiteral("written")) {
-            writer.start(QStringLiteral("sh"),
-                         {QStringLiteral("-c"), QStringLiteral("exec 3>>\"$0\"; echo open; read x"),
-                          m_backup});
-            QVERIFY(writer.waitForReadyRead(10000));
-            w.SetFile(m_backup);
-        }
-        w.boxes.Answer(answer);
         w.Download();
-
-        QStringList expected;
-        for (int id : messages)
-            expected.append(ResQString(static_cast<uint16_t>(id)));
-        QCOMPARE(Texts(w.boxes), expected);
-        for (const RecordedMessageBox& box : w.boxes.Boxes()) {
-            QCOMPARE(QtText(box.caption), kCaption);
-            QCOMPARE(box.owner, w.dialog.get());
-            const bool question = box.text == ResString(IDS_CONFIRM_SEND);
-            QCOMPARE(box.flags & MB_TYPEMASK, unsigned(question ? MB_YESNO : MB_OK));
-        }
-        QCOMPARE(w.transport.Log(u"10.0.0.9").opens, 0);
-        QCOMPARE(w.Status(QStringLiteral("10.0.0.9")), QStringLiteral("Not completed"));
-        if (writer.state() == QProcess::Running) {
-            writer.closeWriteChannel();
-            QVERIFY(writer.waitForFinished(10000));
-            w.boxes.Answer(IDYES);
-            w.Download();
-            QCOMPARE(w.transport.Log(u"10.0.0.9").received, m_backupData);
-        }
+        QCOMPARE(Texts(w.boxes), QStringList{ResQString(IDS_SELECT_PRINTERS)});
+        QCOMPARE(QtText(w.boxes.Boxes()[0].caption), kCaption);
+        QCOMPARE(w.boxes.Boxes()[0].owner, w.dialog.get());
     }
 
-    void tooLongFileNames_data() {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("limit");
-        QTest::newRow("256: one more than a delivery can take") << 256 << 255;
-        QTest::newRow("259: fits the field, not the delivery") << 259 << 255;
-        QTest::newRow("260: longer than the field") << 260 << 259;
-    }
-
-    void tooLongFileNames() {
-        QFETCH(int, length);
-        QFETCH(int, limit);
+    void tooLongFileNameIsSelectedInTheField() {
         Window w(kTwoPrinters);
         w.Tick(QStringLiteral("10.0.0.9"));
-        // An existing, valid file under a long name, so only the length can stop it.
-        QString name = m_dir.path() + u'/';
-        name += QString(length - name.size() - 4, u'b') + QStringLiteral(".rvk");
-        QCOMPARE(name.size(), length);
-        QVERIFY(QFile::copy(m_backup, name) || QFile::exists(name));
+        const QString name(260, u'b');
         w.SetFile(name);
         w.Download();
-        QCOMPARE(
-            Texts(w.boxes),
-            QStringList{QStringLiteral("Please enter no more than %1 characters.").arg(limit)});
-        QCOMPARE(w.transport.Log(u"10.0.0.9").opens, 0);
-        // The field keeps the name, selected, for the operator to shorten.
+        QCOMPARE(Texts(w.boxes),
+                 QStringList{QStringLiteral("Please enter no more than 259 characters.")});
         QCOMPARE(w.FileField()->text(), name);
         QCOMPARE(w.FileField()->selectedText(), name);
     }
 
-    void deliveryFailureThenRetry() {
-        Window w({{u"10.0.0.1", u"A"}, {u"10.0.0.2", u"B"}, {u"10.0.0.3", u"C"}}, m_backup);
-        FakePrinterScript unreachable;
-        unreachable.openResult = kResultNetworkFailure;
-        w.transport.Script(u"10.0.0.2", unreachable);
+    void downloadRunsTheProgressDialog() {
+        Window w({{u"10.0.0.1", u"A"}, {u"10.0.0.2", u"B"}}, m_backup);
         w.Tick(QStringLiteral("10.0.0.1"));
-        w.Tick(QStringLiteral("10.0.0.2"));
+        QString shown; // the progress dialog's first line
+        OnModal<CSending>([&shown](CSending* dialog) {
+            shown = dialog->findChild<QLabel*>(QStringLiteral("statusText"))->text();
+        });
         w.Download();
-        // The question, then the failure notice for B (the last printer: OK alone).
-        QCOMPARE(w.boxes.Count(), size_t{2});
-        QVERIFY(QtText(w.boxes.Boxes()[1].text).contains(QStringLiteral("10.0.0.2")));
+        // The label shows the line break as its own.
+        QCOMPARE(
+            shown,
+            ResQString(IDS_SENDING_PRINTER).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) +
+                QStringLiteral("10.0.0.1"));
+        QCOMPARE(w.transport.Log(u"10.0.0.1").received, m_backupData);
         QCOMPARE(w.Status(QStringLiteral("10.0.0.1")), QStringLiteral("Sent"));
         QCOMPARE(w.State(QStringLiteral("10.0.0.1")), int(kTickUntickedLocked));
-        QCOMPARE(w.Status(QStringLiteral("10.0.0.2")), QStringLiteral("Failed"));
-        QCOMPARE(w.State(QStringLiteral("10.0.0.2")), int(kTickTicked));
-        QCOMPARE(w.transport.Log(u"10.0.0.1").received, m_backupData);
-
-        // The second run goes to the failed printer and the newly ticked one only.
-        w.transport.Script(u"10.0.0.2", FakePrinterScript{});
-        w.Tick(QStringLiteral("10.0.0.3"));
-        w.Download();
-        QCOMPARE(w.transport.Log(u"10.0.0.1").opens, 1);
-        QCOMPARE(w.transport.Log(u"10.0.0.2").opens, 2);
-        QCOMPARE(w.transport.Log(u"10.0.0.3").opens, 1);
-        QCOMPARE(w.transport.Log(u"10.0.0.2").received, m_backupData);
-        for (const char16_t* address : {u"10.0.0.1", u"10.0.0.2", u"10.0.0.3"})
-            QCOMPARE(w.Status(QString::fromUtf16(address)), QStringLiteral("Sent"));
-        // Every row is locked now: nothing left to send to.
-        QVERIFY(!w.Button("downloadButton")->isEnabled());
-        QVERIFY(!w.Button("selectAllButton")->isEnabled());
-        QVERIFY(!w.Button("clearAllButton")->isEnabled());
-        QVERIFY(TheDeliveryHistory().count == 3);
-    }
-
-    void fullSuccessWithAnUnlockedRowLeftKeepsDownload() {
-        Window w({{u"10.0.0.1", u"A"}, {u"10.0.0.2", u"B"}}, m_backup);
-        w.Tick(QStringLiteral("10.0.0.1"));
-        w.Download();
-        QCOMPARE(w.Status(QStringLiteral("10.0.0.1")), QStringLiteral("Sent"));
-        QVERIFY(w.Button("downloadButton")->isEnabled());
-        QVERIFY(w.Button("selectAllButton")->isEnabled());
-    }
-
-    void abandonedJobChangesNoPrinter() {
-        Window w({{u"10.0.0.1", u"A"}, {u"10.0.0.2", u"B"}}, m_backup);
-        FakePrinterScript exhausted;
-        exhausted.openResult = kResultOutOfMemory;
-        w.transport.Script(u"10.0.0.2", exhausted);
-        w.Tick(QStringLiteral("10.0.0.1"));
-        w.Tick(QStringLiteral("10.0.0.2"));
-        w.Download();
-        QCOMPARE(w.transport.Log(u"10.0.0.1").opens, 1);
-        QCOMPARE(Texts(w.boxes).last(), kOutOfMemory);
-        // A delivered the file, but the job had no usable outcome: the table is as it was.
-        QCOMPARE(w.Status(QStringLiteral("10.0.0.1")), QStringLiteral("Not completed"));
-        QCOMPARE(w.State(QStringLiteral("10.0.0.1")), int(kTickTicked));
-        QCOMPARE(TheDeliveryHistory().count, 0);
-    }
-
-    void discoveryFailureAtStart() {
-        Window w({}, m_backup, kResultNetworkFailure);
-        QCOMPARE(w.list->GetItemCount(), 0);
-        QCOMPARE(Texts(w.boxes),
-                 QStringList{ResQString(IDS_UPDATE_FAILED) + ResQString(IDS_CHECK_CONNECTION)});
-        for (const char* name : {"selectAllButton", "clearAllButton", "downloadButton"})
-            QVERIFY2(w.Button(name)->isEnabled(), name);
-        w.boxes.Clear();
-        w.Download();
-        QCOMPARE(Texts(w.boxes), QStringList{ResQString(IDS_SELECT_PRINTERS)});
-        QCOMPARE(w.dialog->windowTitle(),
-                 QStringLiteral("Tolvane for Korvil 2950MFP Address Book"));
     }
 
     void outOfMemoryStop_data() {
         QTest::addColumn<long>("failingAllocation");
         QTest::addColumn<bool>("searched");
-        QTest::newRow("model filter list") << 1L << false;
         QTest::newRow("printer entries") << 3L << true;
     }
 
@@ -605,18 +399,6 @@ class MainWindowTest : public QObject {
             // Every list is released at the stop, before the window goes.
             QCOMPARE(AllocationHook::LiveBlocks(), liveBefore);
         }
-        QCOMPARE(AllocationHook::LiveBlocks(), liveBefore);
-    }
-
-    void destructionEmptiesTheHistory() {
-        const long liveBefore = AllocationHook::LiveBlocks();
-        {
-            Window w({{u"10.0.0.1", u"A"}}, m_backup);
-            w.Tick(QStringLiteral("10.0.0.1"));
-            w.Download();
-            QCOMPARE(TheDeliveryHistory().count, 1);
-        }
-        QCOMPARE(TheDeliveryHistory().count, 0);
         QCOMPARE(AllocationHook::LiveBlocks(), liveBefore);
     }
 };

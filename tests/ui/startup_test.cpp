@@ -1,5 +1,4 @@
 #include "app/application.h"
-#include "app/command_line.h"
 #include "platform/message_box.h"
 #include "platform/socket_startup.h"
 #include "tests/support/message_box_recorder.h"
@@ -8,8 +7,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-Q_DECLARE_METATYPE(CommandLine::Action)
 
 // Start-up checks that need the application object itself, so this file brings its own main.
 class StartupTest : public QObject {
@@ -33,42 +30,6 @@ class StartupTest : public QObject {
         // The socket start comes before the single-instance check: no lock was taken.
         QVERIFY(QDir(runtimeDir.path()).isEmpty());
         QCOMPARE(QApplication::topLevelWidgets().size(), 0);
-    }
-
-    void commandLineIsRead_data() {
-        using Action = CommandLine::Action;
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<Action>("action");
-        QTest::addColumn<QString>("detail"); // Run: the backup file; Refuse: the error
-        QTest::newRow("nothing") << QStringList{} << Action::Run << "";
-        QTest::newRow("a file") << QStringList{"x.rvk"} << Action::Run << "x.rvk";
-        QTest::newRow("the first file is taken")
-            << QStringList{"a.rvk", "b.rvk"} << Action::Run << "a.rvk";
-        QTest::newRow("unknown option before the file")
-            << QStringList{"--foo", "x.rvk"} << Action::Refuse << "unknown option '--foo'";
-        QTest::newRow("unknown short option")
-            << QStringList{"x.rvk", "-x"} << Action::Refuse << "unknown option '-x'";
-        QTest::newRow("--help after a file")
-            << QStringList{"x.rvk", "--help"} << Action::ShowHelp << "";
-        QTest::newRow("-h") << QStringList{"-h"} << Action::ShowHelp << "";
-        QTest::newRow("--version") << QStringList{"--version"} << Action::ShowVersion << "";
-        QTest::newRow("after --, a name with a dash is the file")
-            << QStringList{"--", "--help"} << Action::Run << "--help";
-        QTest::newRow("a lone dash is a file name") << QStringList{"-"} << Action::Run << "-";
-        QTest::newRow("toolkit option with its value")
-            << QStringList{"-style", "fusion", "x.rvk"} << Action::Run << "x.rvk";
-        QTest::newRow("toolkit option, two dashes and =")
-            << QStringList{"--platform=offscreen", "-reverse", "x.rvk"} << Action::Run << "x.rvk";
-        QTest::newRow("toolkit option without its value")
-            << QStringList{"x.rvk", "-style"} << Action::Refuse << "option '-style' needs a value";
-    }
-    void commandLineIsRead() {
-        QFETCH(QStringList, arguments);
-        QFETCH(CommandLine::Action, action);
-        QFETCH(QString, detail);
-        const CommandLine read = ParseCommandLine(arguments);
-        QCOMPARE(read.action, action);
-        QCOMPARE(action == CommandLine::Action::Refuse ? read.error : read.backupFile, detail);
     }
 
     // The real program, with a platform that has no display: these answers must not need one.

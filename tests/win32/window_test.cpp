@@ -117,38 +117,24 @@ INSTANTIATE_TEST_SUITE_P(
                       TypingRow{u"Az09-_", false, 0, u"Az09-_"}, TypingRow{u"ab$", true, 1, u"ab"},
                       TypingRow{u"x\u0416", true, 1, u"x"}));
 
-struct CommandLineRow {
-    std::vector<std::u16string> arguments;
+// How the program answers what its command line asks: a box for all but a run.
+struct AnswerRow {
     CommandLine::Action action;
-    std::u16string backupFile;
-    int status; // of AnswerCommandLine
+    int status;
 };
 
-class CommandLineRows : public WindowTest, public ::testing::WithParamInterface<CommandLineRow> {};
+class CommandLineAnswers : public WindowTest, public ::testing::WithParamInterface<AnswerRow> {};
 
-TEST_P(CommandLineRows, ActionFileAndStatus) {
-    const CommandLineRow& row = GetParam();
-    const CommandLine line = ParseCommandLine(row.arguments);
-    EXPECT_EQ(line.action, row.action);
-    EXPECT_EQ(line.backupFile, row.backupFile);
-    EXPECT_EQ(AnswerCommandLine(line), row.status);
-    // Only a command line that asks for an answer, or is refused, shows a box.
+TEST_P(CommandLineAnswers, StatusAndBox) {
+    const AnswerRow& row = GetParam();
+    EXPECT_EQ(AnswerCommandLine({row.action, {}, u"unknown option '--verbose'"}), row.status);
     EXPECT_EQ(boxes.Count(), row.action == CommandLine::Action::Run ? 0u : 1u);
 }
 
 using A = CommandLine::Action;
-INSTANTIATE_TEST_SUITE_P(Rows, CommandLineRows,
-                         ::testing::Values(CommandLineRow{{}, A::Run, u"", 0},
-                                           CommandLineRow{{u"C:\\b\u00e4ck up.rvk", u"second.rvk"},
-                                                          A::Run,
-                                                          u"C:\\b\u00e4ck up.rvk",
-                                                          0},
-                                           CommandLineRow{{u"--", u"--help"}, A::Run, u"--help", 0},
-                                           CommandLineRow{{u"-"}, A::Run, u"-", 0},
-                                           CommandLineRow{{u"a.rvk", u"/?"}, A::ShowHelp, u"", 0},
-                                           CommandLineRow{{u"-h"}, A::ShowHelp, u"", 0},
-                                           CommandLineRow{{u"--version"}, A::ShowVersion, u"", 0},
-                                           CommandLineRow{{u"--verbose"}, A::Refuse, u"", 2}));
+INSTANTIATE_TEST_SUITE_P(Rows, CommandLineAnswers,
+                         ::testing::Values(AnswerRow{A::Run, 0}, AnswerRow{A::ShowHelp, 0},
+                                           AnswerRow{A::ShowVersion, 0}, AnswerRow{A::Refuse, 2}));
 
 struct AddressRow {
     uint32_t before;
@@ -428,11 +414,36 @@ INSTANTIATE_TEST_SUITE_P(Rows, MainWindowSortMenu,
                          ::testing::Values(SortMenuRow{{2},
                                                        {u"10.0.0.9", u"10.0.0.30", u"10.0.0.10"}}));
 
-TEST_F(MainWindow, DownloadWithNothingTickedAsksForPrinters) {
-    Run({[](HWND d, HWND) { Press(d, IDC_DOWNLOAD); }});
+// The Download button and the file field reach the workflow, and the field shows what it is told
+// (the workflow's rules are the core suite's).
+struct DownloadSeamRow {
+    size_t nameLength; // of the name put in the field
+    std::u16string notice;
+    bool selected; // the field's whole text selected afterwards
+};
+
+class MainWindowDownload : public MainWindow,
+                           public ::testing::WithParamInterface<DownloadSeamRow> {};
+
+TEST_P(MainWindowDownload, ReadsTheFieldAndSelectsATooLongName) {
+    const DownloadSeamRow& row = GetParam();
+    const std::u16string name(row.nameLength, u'b');
+    Run({[&](HWND d, HWND) {
+        HWND field = GetDlgItem(d, IDC_FILE_NAME);
+        SetWindowTextOf(field, name);
+        Press(d, IDC_DOWNLOAD);
+        EXPECT_EQ(WindowText(field), name);
+        EXPECT_EQ(SendMessageW(field, EM_GETSEL, 0, 0) == MAKELRESULT(0, name.size()),
+                  row.selected);
+    }});
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, ResString(IDS_SELECT_PRINTERS));
+    EXPECT_EQ(boxes.Boxes()[0].text, row.notice);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MainWindowDownload,
+    ::testing::Values(DownloadSeamRow{8, ResString(IDS_SELECT_PRINTERS), false},
+                      DownloadSeamRow{260, u"Please enter no more than 259 characters.", true}));
 
 TEST_F(MainWindow, EnterPressesOnlyAFocusedButtonAndKeepsTheWindow) {
     const INT_PTR result = Run({[](HWND, HWND list) {
