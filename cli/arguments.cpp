@@ -323,6 +323,9 @@ bool ResolveCommunity(CliArguments* arguments, const char* environment, std::str
         }
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
+        // Notepad starts a UTF-8 file with a byte-order mark; no community begins with one.
+        if (line.starts_with("\xEF\xBB\xBF"))
+            line.erase(0, 3);
         return Community("--community-file", line, &scope->community, error);
     }
     if (environment != nullptr && *environment != '\0')

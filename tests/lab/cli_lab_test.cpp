@@ -74,6 +74,10 @@ class CliLab : public ::testing::Test {
         EXPECT_TRUE(process.waitForFinished(120'000));
         CliRun run{process.exitCode(), process.readAllStandardOutput().toStdString(),
                    process.readAllStandardError().toStdString()};
+        // A process ended by a signal has no exit code of its own: say so in every message
+        // that shows its error output.
+        if (process.exitStatus() == QProcess::CrashExit)
+            run.err += "[ended by a signal; " + process.errorString().toStdString() + "]";
         // Windows' own line ends are CR LF.
         for (std::string* text : {&run.out, &run.err})
             for (size_t at; UnderWine() && (at = text->find("\r\n")) != std::string::npos;)

@@ -287,9 +287,10 @@ TEST(CliArguments, CommunityComesFromTheOptionTheFileTheEnvironmentOrTheDefault)
     const std::string longName(33, 'c');
     std::ofstream(file, std::ios::binary) << "from-file\r\nsecond line\n";
     std::ofstream(tooLong) << longName;
-    // Greek: outside the ANSI code page of a Western Windows.
+    // Greek: outside the ANSI code page of a Western Windows. Written as Notepad does.
     const std::string greek = dir.FilePath("κοινότητα");
-    std::ofstream(std::filesystem::path(Utf8ToWide(greek))) << "greek\n";
+    std::ofstream(std::filesystem::path(Utf8ToWide(greek)), std::ios::binary)
+        << "\xEF\xBB\xBFgreek\r\n";
     const struct {
         const char* why;
         std::vector<std::string> words;
@@ -304,7 +305,10 @@ TEST(CliArguments, CommunityComesFromTheOptionTheFileTheEnvironmentOrTheDefault)
         {"no file", {"discover", "--community-file", file + "-none"}, "", "cannot be read", false},
         {"a folder", {"discover", "--community-file=/"}, "", "cannot be read", false},
         {"too long", {"discover", "--community-file", tooLong}, "", "at most 32 bytes", false},
-        {"a name in Greek", {"discover", "--community-file", greek}, "", "greek"},
+        {"a name in Greek, a byte-order mark",
+         {"discover", "--community-file", greek},
+         "",
+         "greek"},
         {"no search, no community", {"check", "b.rvk"}, longName.c_str(), "orchid"},
     };
     for (const auto& row : cases) {
